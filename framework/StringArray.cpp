@@ -1,0 +1,7 @@
+#include "StringArray.h"
+
+int CStringArray::Add(const CString& str)
+{
+    m_items.push_back(str);
+    return GetSize() - 1;
+}
