@@ -1,0 +1,13 @@
+#pragma once
+
+#include <windows.h>
+
+// Shows a message with the application title as caption, owned by the main window's last
+// active pop-up. OK, OK/Cancel, Yes/No and Yes/No/Cancel boxes get the exclamation icon
+// when the caller gives none.
+int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
+int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = (UINT)-1);
+
+// Unit tests answer boxes through this instead of a window. NULL restores the real box.
+typedef int (*AFX_MSGBOX_HOOK)(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType);
+void AfxSetMessageBoxHook(AFX_MSGBOX_HOOK pfnHook);
