@@ -8,7 +8,7 @@ class CWnd
 public:
     CWnd() : m_hWnd(NULL) {}
     virtual ~CWnd() {}
-    HWND GetSafeHwnd() const { return this != NULL ? m_hWnd : NULL; }
+    HWND GetSafeHwnd() const { return m_hWnd; }
 
     HWND m_hWnd;
 };
