@@ -74,18 +74,28 @@ rc=0
 (cd "$stage" && "$WINELOADER" OrvalisDemoSeed.exe >"$demo/seed.log" 2>&1) || rc=$?
 iconv -f CP932 -t UTF-8 "$demo/seed.log" | grep -v '^made' || true
 [ "$rc" = 0 ] || { echo "demo.sh: the demo installation could not be made" >&2; exit 1; }
-for key in 'HKLM\SoftWare\Halvik\Orvalis' 'HKLM\SoftWare\Microsoft\Windows\CurrentVersion\Uninstall\Orvalis'; do
-    (cd "$stage" && "$WINELOADER" reg query "$key" /s >"$demo/reg.log" 2>&1) || true
-    iconv -f CP932 -t UTF-8 "$demo/reg.log" | tr -d '\r' | grep -v '^$'
-done
+# What the installation has left in the registry and on disk.
+footprint() {
+    local key found=
+    for key in 'HKLM\SoftWare\Halvik\Orvalis' 'HKLM\SoftWare\Microsoft\Windows\CurrentVersion\Uninstall\Orvalis'; do
+        if (cd "$stage" && "$WINELOADER" reg query "$key" /s >"$demo/reg.log" 2>&1); then
+            iconv -f CP932 -t UTF-8 "$demo/reg.log" | tr -d '\r' | grep -v '^$'
+            found=1
+        fi
+    done
+    [ -n "$found" ] || echo "(no registry keys)"
+    (cd "$prefix/drive_c" && find . \( -path './Program Files/Orvalis*' -o -path '*/オルヴァリス*' \) \
+        -printf '%M  C:/%P\n' | sed 's|^\(..........\)  C:/\./|\1  C:/|' | sort -k2)
+}
+footprint
 grep -q "$(printf 'オルヴァリス' | iconv -f UTF-8 -t CP932)" "$demo/reg.log" \
     || { echo "demo.sh: the Japanese display name did not reach the registry" >&2; exit 1; }
-(cd "$prefix/drive_c" && find . \( -path './Program Files/Orvalis*' -o -path '*/オルヴァリス*' \) \
-    -printf '%M  C:/%P\n' | sed 's|^\(..........\)  C:/\./|\1  C:/|' | sort -k2)
 
 if [ -z "$virtual" ]; then
-    echo "== Starting the uninstaller; close it to end the demo"
+    echo "== Starting the uninstaller: 実行 removes the demo installation, 終了 ends the demo"
     (cd "$stage" && "$WINELOADER" OrvalisUninstaller.exe) || true
+    echo "== What is left"
+    footprint
     exit 0
 fi
 
