@@ -517,7 +517,8 @@ BOOL RemoveFolderW(const std::wstring& strPath, const std::wstring& strKeep)
 
     std::wstring strParent = ParentPath(strLong);
     const std::wstring strName = strLong.substr(strParent.size() + 1);
-    if (NamesBelowRoot(PlainPath(strParent)) == 0)
+    // A root opens as the root folder only with its backslash ("\\?\C:" is the volume).
+    if (NamesBelowRoot(PlainPath(strParent) + L'\\') == 0)
         strParent += L'\\';
     CKernelHandle hParent(CreateFileW(strParent.c_str(), FILE_READ_ATTRIBUTES, kDeleteShare, NULL, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, NULL));

@@ -155,6 +155,17 @@ TEST_F(TreeRemoverTest, RemoveFolder_RemovesWholeTreeWithReadOnlyFiles)
     EXPECT_TRUE(Exists(m_strBase));
 }
 
+// Right below the drive root the parent is the root folder itself.
+TEST_F(TreeRemoverTest, RemoveFolder_FolderInDriveRoot)
+{
+    const std::wstring strTop = L"C:\\OrvalisTreeRemoverRoot";
+    Wipe(strTop);
+    MakeTree(strTop);
+    EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strTop), NULL));
+    EXPECT_FALSE(Exists(strTop));
+    Wipe(strTop);
+}
+
 TEST_F(TreeRemoverTest, RemoveFolder_EmptyFolderAndMissingFolder)
 {
     MakeDir(m_strBase + L"\\empty");
