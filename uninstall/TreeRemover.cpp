@@ -388,22 +388,25 @@ BOOL DeleteEntry(HANDLE hFolder, const std::wstring& strName, const CEntry& entr
 
 BOOL RemoveFile(HANDLE hFolder, const std::wstring& strName, BOOL bReadOnly, const CEntry& entry)
 {
-    if (bReadOnly)
+    if (!bReadOnly)
+        return DeleteEntry(hFolder, strName, entry, FILE_NON_DIRECTORY_FILE);
+
+    // The status write-back goes by path and opens the file without delete sharing. So the
+    // file is first opened for its attributes only, to make sure the path names this very
+    // file and no link (whose target the write-back would reach), and is then deleted
+    // through that same open file rather than by its name again.
+    CKernelHandle h = OpenEntry(hFolder, strName, FILE_READ_ATTRIBUTES, kDeleteShare, FILE_NON_DIRECTORY_FILE);
+    BOOL bLink = FALSE;
+    if (!h.IsValid() || !IsLink(h.Get(), bLink) || bLink || !IsAt(h.Get(), entry.strObject))
+        return FALSE;
+    CFileStatus status;
+    if (CFile::GetStatus(entry.strPath.c_str(), status))
     {
-        // The status write-back goes by path; make sure first that the path names this
-        // very file and that the file is no link, whose target the write-back would reach.
-        CKernelHandle h = OpenEntry(hFolder, strName, FILE_READ_ATTRIBUTES, kDeleteShare, FILE_NON_DIRECTORY_FILE);
-        BOOL bLink = FALSE;
-        if (!h.IsValid() || !IsLink(h.Get(), bLink) || bLink || !IsAt(h.Get(), entry.strObject))
-            return FALSE;
-        CFileStatus status;
-        if (CFile::GetStatus(entry.strPath.c_str(), status))
-        {
-            status.m_attribute &= ~CFile::readOnly;
-            CFile::SetStatus(entry.strPath.c_str(), status);
-        }
+        status.m_attribute &= ~CFile::readOnly;
+        CFile::SetStatus(entry.strPath.c_str(), status);
     }
-    return DeleteEntry(hFolder, strName, entry, FILE_NON_DIRECTORY_FILE);
+    CKernelHandle hDelete(ReOpenFile(h.Get(), DELETE, kDeleteShare, FILE_FLAG_OPEN_REPARSE_POINT));
+    return hDelete.IsValid() && MarkForDeletion(hDelete.Get());
 }
 
 struct CFolderWalk
