@@ -30,6 +30,7 @@ protected:
     {
         ASSERT_TRUE(m_driver.Start()) << "no main window within the time limit";
         RecordProperty("start_to_window_ms", static_cast<int>(m_driver.StartMs()));
+        printf("[timing] start to main window %.0f ms\n", m_driver.StartMs());
     }
 
     CRegistryBackup m_makerBackup;  // declared first: restored after the program has ended

@@ -252,12 +252,25 @@ bool CUiDriver::TypeKey(UINT vk) const
     HWND active = ActiveWindow();
     if (!UserCanReach(active))
         return false;
-    SetForegroundWindow(active);
+    // Keyboard input goes to the foreground thread. Activating the program here would move
+    // its focus (the main dialog refocuses on activation), so callers activate it first.
+    if (GetForegroundWindow() != active && !Activate())
+        return false;
     INPUT input[2] = {};
     input[0].type = input[1].type = INPUT_KEYBOARD;
     input[0].ki.wVk = input[1].ki.wVk = static_cast<WORD>(vk);
+    input[0].ki.wScan = input[1].ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
     input[1].ki.dwFlags = KEYEVENTF_KEYUP;
     return SendInput(2, input, sizeof(INPUT)) == 2;
+}
+
+bool CUiDriver::Activate() const
+{
+    HWND active = ActiveWindow();
+    if (!active)
+        active = m_hMain;
+    SetForegroundWindow(active);
+    return WaitUntil([&] { return GetForegroundWindow() == active; });
 }
 
 bool CUiDriver::SysCommand(WPARAM command) const

@@ -56,6 +56,7 @@ public:
     bool Click(int id) const;
     bool PressKey(UINT vk) const;    // posted key down and up to the focused control
     bool TypeKey(UINT vk) const;     // through SendInput, as the keyboard would
+    bool Activate() const;           // brings the program's active window to the foreground
     bool SysCommand(WPARAM command) const;  // posted WM_SYSCOMMAND to the main window
     bool Focus(HWND control) const;  // as a user's click or Tab would, without pressing it
 
