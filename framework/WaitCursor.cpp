@@ -1,0 +1,28 @@
+#include "WaitCursor.h"
+
+namespace
+{
+int g_nWaitCount;
+}
+
+CWaitCursor::CWaitCursor()
+{
+    ++g_nWaitCount;
+    m_hPrevious = SetCursor(LoadCursorA(NULL, MAKEINTRESOURCEA(32514) /* IDC_WAIT */));
+}
+
+CWaitCursor::~CWaitCursor()
+{
+    if (--g_nWaitCount == 0)
+        SetCursor(m_hPrevious);
+}
+
+BOOL CWaitCursor::IsWaiting()
+{
+    return g_nWaitCount > 0;
+}
+
+void CWaitCursor::Restore()
+{
+    SetCursor(LoadCursorA(NULL, MAKEINTRESOURCEA(32514)));
+}

@@ -1,0 +1,284 @@
+#include "Wnd.h"
+
+#include <vector>
+
+#include "Exception.h"
+#include "WaitCursor.h"
+#include "WinApp.h"
+
+namespace
+{
+// The wrapper bound to a window is kept in this window property.
+const char kWndProp[] = "Orvalis.CWnd";
+
+std::vector<CWnd*> g_temporaries;
+int g_nDispatchDepth;
+}
+
+CWnd::CWnd() : m_hWnd(NULL), m_pfnSuper(NULL), m_currentMsg(), m_bTemporary(FALSE)
+{
+}
+
+CWnd::~CWnd()
+{
+    if (m_hWnd != NULL && !m_bTemporary)
+    {
+        // Never leave a window routing messages to a dead object.
+        if (FromHandlePermanent(m_hWnd) == this)
+        {
+            if (m_pfnSuper != NULL)
+                SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+            RemovePropA(m_hWnd, kWndProp);
+        }
+        m_hWnd = NULL;
+    }
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd)
+{
+    return hWnd != NULL ? static_cast<CWnd*>(GetPropA(hWnd, kWndProp)) : NULL;
+}
+
+CWnd* CWnd::FromHandle(HWND hWnd)
+{
+    if (hWnd == NULL)
+        return NULL;
+    CWnd* pWnd = FromHandlePermanent(hWnd);
+    if (pWnd != NULL)
+        return pWnd;
+    for (CWnd* pTemp : g_temporaries)
+        if (pTemp->m_hWnd == hWnd)
+            return pTemp;
+    pWnd = new CWnd;
+    pWnd->m_hWnd = hWnd;
+    pWnd->m_bTemporary = TRUE;
+    g_temporaries.push_back(pWnd);
+    return pWnd;
+}
+
+void CWnd::Attach(HWND hWnd)
+{
+    m_hWnd = hWnd;
+    SetPropA(hWnd, kWndProp, this);
+}
+
+HWND CWnd::Detach()
+{
+    HWND hWnd = m_hWnd;
+    if (hWnd != NULL)
+        RemovePropA(hWnd, kWndProp);
+    m_hWnd = NULL;
+    return hWnd;
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd)
+{
+    if (hWnd == NULL || FromHandlePermanent(hWnd) != NULL)
+        return FALSE;
+    Attach(hWnd);
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
+{
+    return SubclassWindow(::GetDlgItem(pParent->m_hWnd, nID));
+}
+
+LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWnd* pWnd = FromHandlePermanent(hWnd);
+    if (pWnd == NULL)
+        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    return Dispatch(pWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Dispatch(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ++g_nDispatchDepth;
+    CurrentMsg saved = pWnd->m_currentMsg;
+    pWnd->m_currentMsg = CurrentMsg{ message, wParam, lParam };
+    LRESULT lResult = 0;
+    try
+    {
+        lResult = pWnd->WindowProc(message, wParam, lParam);
+    }
+    catch (CException* e)
+    {
+        e->ReportError(MB_ICONSTOP);
+        e->Delete();
+    }
+    // The object is gone from the window after WM_NCDESTROY but is still alive here.
+    pWnd->m_currentMsg = saved;
+    if (--g_nDispatchDepth == 0)
+    {
+        for (CWnd* pTemp : g_temporaries)
+            delete pTemp;
+        g_temporaries.clear();
+    }
+    return lResult;
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCDESTROY)
+    {
+        LRESULT lResult = DefWindowProc(message, wParam, lParam);
+        OnNcDestroy();
+        return lResult;
+    }
+    if (message == WM_COMMAND)
+    {
+        if (OnCommand(wParam, lParam))
+            return 0;
+        return DefWindowProc(message, wParam, lParam);
+    }
+    if (message == WM_SETCURSOR && CWaitCursor::IsWaiting())
+    {
+        CWaitCursor::Restore();
+        return TRUE;
+    }
+    const AFX_MSGMAP_ENTRY* pEntry = FindEntry(message, 0, 0);
+    if (pEntry != NULL)
+        return pEntry->pfn(this, wParam, lParam);
+    return DefWindowProc(message, wParam, lParam);
+}
+
+// A top-level window passes the commands it does not handle on to the application.
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM /*lParam*/)
+{
+    if (OnCmdMsg(LOWORD(wParam), HIWORD(wParam)))
+        return TRUE;
+    CWinApp* pApp = AfxGetApp();
+    if (pApp == NULL || (GetWindowLongA(m_hWnd, GWL_STYLE) & WS_CHILD))
+        return FALSE;
+    return pApp->OnCmdMsg(LOWORD(wParam), HIWORD(wParam));
+}
+
+void CWnd::OnNcDestroy()
+{
+    if (m_pfnSuper != NULL)
+        SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    m_pfnSuper = NULL;
+    Detach();
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (m_pfnSuper != NULL)
+        return CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Default()
+{
+    return DefWindowProc(m_currentMsg.message, m_currentMsg.wParam, m_currentMsg.lParam);
+}
+
+CWnd* CWnd::GetDlgItem(int nID) const
+{
+    return FromHandle(::GetDlgItem(m_hWnd, nID));
+}
+
+BOOL CWnd::EnableWindow(BOOL bEnable)
+{
+    return ::EnableWindow(m_hWnd, bEnable);
+}
+
+BOOL CWnd::IsWindowEnabled() const
+{
+    return ::IsWindowEnabled(m_hWnd);
+}
+
+BOOL CWnd::IsIconic() const
+{
+    return ::IsIconic(m_hWnd);
+}
+
+void CWnd::SetWindowText(LPCSTR lpszString)
+{
+    ::SetWindowTextA(m_hWnd, lpszString);
+}
+
+void CWnd::GetWindowText(CString& rString) const
+{
+    int nLength = ::GetWindowTextLengthA(m_hWnd);
+    ::GetWindowTextA(m_hWnd, rString.GetBuffer(nLength), nLength + 1);
+    rString.ReleaseBuffer();
+}
+
+void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint)
+{
+    ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
+}
+
+void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint)
+{
+    MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top,
+               bRepaint);
+}
+
+void CWnd::GetClientRect(LPRECT lpRect) const
+{
+    ::GetClientRect(m_hWnd, lpRect);
+}
+
+void CWnd::GetWindowRect(LPRECT lpRect) const
+{
+    ::GetWindowRect(m_hWnd, lpRect);
+}
+
+void CWnd::ScreenToClient(LPRECT lpRect) const
+{
+    ::MapWindowPoints(NULL, m_hWnd, reinterpret_cast<LPPOINT>(lpRect), 2);
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return ::SendMessageA(m_hWnd, message, wParam, lParam);
+}
+
+CWnd* CWnd::SetFocus()
+{
+    return FromHandle(::SetFocus(m_hWnd));
+}
+
+CWnd* CWnd::GetParent() const
+{
+    return FromHandle(::GetParent(m_hWnd));
+}
+
+CWnd* CWnd::GetTopLevelParent() const
+{
+    HWND hWnd = m_hWnd;
+    HWND hParent;
+    while ((GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD) && (hParent = ::GetParent(hWnd)) != NULL)
+        hWnd = hParent;
+    return FromHandle(hWnd);
+}
+
+HMENU CWnd::GetSystemMenu(BOOL bRevert) const
+{
+    return ::GetSystemMenu(m_hWnd, bRevert);
+}
+
+BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags)
+{
+    DWORD dwStyle = static_cast<DWORD>(GetWindowLongA(m_hWnd, GWL_STYLE));
+    DWORD dwNewStyle = (dwStyle & ~dwRemove) | dwAdd;
+    if (dwStyle == dwNewStyle)
+        return FALSE;
+    SetWindowLongA(m_hWnd, GWL_STYLE, static_cast<LONG>(dwNewStyle));
+    if (nFlags != 0)
+        SetWindowPos(m_hWnd, NULL, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
+    return TRUE;
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    if (m_hWnd == NULL)
+        return FALSE;
+    return ::DestroyWindow(m_hWnd);
+}

@@ -1,0 +1,5 @@
+#include "PropPage1.h"
+
+void CPropPage1::OnExecute()
+{
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "framework/Button.h"
+#include "framework/Edit.h"
+#include "framework/PropertyPage.h"
+#include "framework/RuntimeClass.h"
+#include "res/resource.h"
+
+// The uninstall page: what will be removed, the album check box and the Execute button.
+class CPropPage1 : public CPropertyPage
+{
+    DECLARE_DYNCREATE(CPropPage1)
+
+public:
+    CPropPage1();
+    ~CPropPage1() override;
+
+    enum { IDD = IDD_PROPPAGE1 };
+
+    // Removes the folder at the full path, sparing its top-level sub-folder keepName.
+    static BOOL RemoveFolder(CString path, LPCSTR keepName);
+    // Removes the folder name below the current directory; see RemoveFolder.
+    static BOOL RemoveTree(CString name, LPCSTR keepName);
+
+    BOOL OnInitDialog() override;
+
+    // Message handlers
+public:
+    afx_msg void OnExecute();
+
+    // Data
+    CButton m_btnExecute;
+    CEdit m_editMessage;
+    BOOL m_bDeleteAlbum;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+
+    DECLARE_MESSAGE_MAP()
+};
