@@ -96,6 +96,11 @@ TEST_P(AboutCommandTest, OpensModalAboutBoxThatOkCloses)
     printf("[timing] system command to About box %.0f ms\n", NowMs() - start);
 
     EXPECT_EQ(m_driver.MainWindow(), GetWindow(about, GW_OWNER));
+    RECT owner = {}, box = {};
+    GetWindowRect(m_driver.MainWindow(), &owner);
+    GetWindowRect(about, &box);
+    EXPECT_NEAR((owner.left + owner.right) / 2, (box.left + box.right) / 2, 1) << "centred over the main window";
+    EXPECT_NEAR((owner.top + owner.bottom) / 2, (box.top + box.bottom) / 2, 1);
     EXPECT_FALSE(IsWindowEnabled(m_driver.MainWindow())) << "the About box is modal";
     bool nameShown = false;
     for (HWND child : m_driver.Descendants(about))
