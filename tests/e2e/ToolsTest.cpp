@@ -1,8 +1,10 @@
 // The helper programs that the uninstall tests rely on behave as those tests assume.
 #include <gtest/gtest.h>
 
+#include "AppVersion.h"
 #include "MutexHolder.h"
 #include "TestFiles.h"
+#include "TestRegistry.h"
 #include "UiDriver.h"
 
 namespace
@@ -17,6 +19,43 @@ DWORD CreateMutexError(const char* name)
         CloseHandle(mutex);
     return mutex ? (error == ERROR_ALREADY_EXISTS ? error : 0) : error;
 }
+
+// Runs winver_probe.exe and returns what version it was told.
+std::string ProbeVersion()
+{
+    const char output[] = "C:\\OrvalisTest\\winver_probe.txt";
+    DeleteFileA(output);
+    std::string commandLine = "winver_probe.exe";
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA("C:\\OrvalisTest\\winver_probe.exe", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        CUiDriver::kStageFolder, &si, &pi))
+        return "not started";
+    WaitForSingleObject(pi.hProcess, CUiDriver::kTimeoutMs);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    std::string text;
+    ReadTextFile(output, text);
+    DeleteFileA(output);
+    return text;
+}
+}
+
+TEST(ToolsTest, AppVersion_SetsAndRestoresThePerProgramVersion)
+{
+    const std::string usual = ProbeVersion();
+    {
+        CAppVersion win98("win98", "winver_probe.exe");
+        ASSERT_TRUE(win98.IsSet());
+        EXPECT_EQ("1 4 10", ProbeVersion());
+    }
+    {
+        CAppVersion nt40("nt40", "winver_probe.exe");
+        EXPECT_EQ("2 4 0", ProbeVersion());
+    }
+    EXPECT_EQ(usual, ProbeVersion());
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\winver_probe.exe"));
 }
 
 TEST(ToolsTest, MutexHolder_MakesCreateReportAlreadyExists)
