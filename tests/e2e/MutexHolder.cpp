@@ -2,11 +2,21 @@
 
 #include "UiDriver.h"
 
-CMutexHolder::CMutexHolder()
-    : m_pi(),
-      m_ready("C:\\OrvalisTest\\mutex_holder.ready"),
-      m_stop("C:\\OrvalisTest\\mutex_holder.stop")
+namespace
 {
+// Marker files of their own for every holder, so that several can run at once.
+std::string MarkerBase()
+{
+    static int count = 0;
+    return "C:\\OrvalisTest\\mutex_holder." + std::to_string(GetCurrentProcessId()) + "." + std::to_string(++count);
+}
+}
+
+CMutexHolder::CMutexHolder() : m_pi()
+{
+    std::string base = MarkerBase();
+    m_ready = base + ".ready";
+    m_stop = base + ".stop";
 }
 
 CMutexHolder::~CMutexHolder()

@@ -11,9 +11,10 @@ namespace
 // Long enough for a busy machine, short enough that a hung program fails the test quickly.
 const UINT kMessageTimeoutMs = 3000;
 
-// Message-box statics in Wine's user32 template.
+// Message-box statics: the text, and the icon as Wine's and Windows' templates number it.
 const int kMsgBoxTextId = 0xFFFF;
-const int kMsgBoxIconId = 1088;
+const int kMsgBoxIconIdWine = 1088;
+const int kMsgBoxIconIdWindows = 20;
 
 int ControlId(HWND wnd)
 {
@@ -151,7 +152,11 @@ HWND CUiDriver::WaitForTopLevel(const std::string& caption, DWORD timeoutMs) con
 std::vector<HWND> CUiDriver::Descendants(HWND parent, const char* className) const
 {
     SChildSearch search = { className, {} };
-    EnumChildWindows(parent ? parent : m_hMain, CollectChild, reinterpret_cast<LPARAM>(&search));
+    if (!parent)
+        parent = m_hMain;
+    // A null parent would enumerate every window of the desktop.
+    if (parent)
+        EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -188,7 +193,7 @@ HWND CUiDriver::CurrentMessageBox() const
 {
     return FindTopLevel([](HWND wnd) {
         return ClassName(wnd) == "#32770" && HasChildWithId(wnd, kMsgBoxTextId)
-            && HasChildWithId(wnd, kMsgBoxIconId);
+            && (HasChildWithId(wnd, kMsgBoxIconIdWine) || HasChildWithId(wnd, kMsgBoxIconIdWindows));
     });
 }
 

@@ -44,7 +44,7 @@ public:
     HWND ActiveWindow() const;
 
     // Message boxes: a #32770 top-level window of the program with the text static (0xFFFF)
-    // and the icon static (1088) of the system's message box.
+    // and the icon static of the system's message box (which the About box lacks).
     HWND WaitForMessageBox(DWORD timeoutMs = kTimeoutMs) const;
     HWND CurrentMessageBox() const;
     static std::string MessageBoxText(HWND box);
