@@ -11,6 +11,8 @@ CWinApp* g_pApp;
 CString g_strAppName;
 CString g_strHelpFilePath;
 HHOOK g_hMsgFilter;
+// Window that received the F1 key; the keyboard focus when the key was typed.
+HWND g_hWndHelpKey;
 
 const DWORD kHelpContextBase = 0x20000;
 
@@ -28,7 +30,9 @@ LRESULT CALLBACK MsgFilterProc(int nCode, WPARAM wParam, LPARAM lParam)
         && IsKeyUp(VK_SHIFT) && IsKeyUp(VK_CONTROL) && IsKeyUp(VK_MENU) && g_pApp != NULL
         && g_pApp->m_pMainWnd != NULL && g_pApp->m_pMainWnd->GetSafeHwnd() != NULL)
     {
+        g_hWndHelpKey = pMsg->hwnd;
         ::SendMessageA(g_pApp->m_pMainWnd->GetSafeHwnd(), WM_COMMAND, ID_HELP, 0);
+        g_hWndHelpKey = NULL;
         return 1;
     }
     return CallNextHookEx(g_hMsgFilter, nCode, wParam, lParam);
@@ -75,7 +79,7 @@ int CWinApp::ExitInstance()
 void CWinApp::OnHelp()
 {
     UINT nIDHelp = 0;
-    HWND hWnd = GetFocus();
+    HWND hWnd = g_hWndHelpKey != NULL && IsWindow(g_hWndHelpKey) ? g_hWndHelpKey : GetFocus();
     if (hWnd == NULL)
         hWnd = GetActiveWindow();
     while (hWnd != NULL && nIDHelp == 0)
