@@ -1,0 +1,42 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Registry helpers for the tests, which run in the same view as the program (both are built
+// for the same architecture, so HKLM\Software means the same key to both).
+
+// Saves a key with all its values and sub-keys (or its absence) and puts it back exactly so
+// on destruction, removing whatever the test or the program left there.
+class CRegistryBackup
+{
+public:
+    CRegistryBackup(HKEY root, const std::string& path);
+    ~CRegistryBackup();
+    CRegistryBackup(const CRegistryBackup&) = delete;
+    CRegistryBackup& operator=(const CRegistryBackup&) = delete;
+
+    bool Restore() const;
+
+    struct Value { std::string name; DWORD type; std::string data; };
+    struct Key { std::string name; std::vector<Value> values; std::vector<Key> subKeys; };
+
+private:
+    HKEY m_root;
+    std::string m_path;
+    bool m_existed;
+    Key m_saved;
+};
+
+bool RegKeyExists(HKEY root, const std::string& path);
+bool RegDeleteTreeAll(HKEY root, const std::string& path);  // the key itself too; true if absent after
+bool RegSetString(HKEY root, const std::string& path, const char* name, const std::string& value);
+bool RegSetDword(HKEY root, const std::string& path, const char* name, DWORD value);
+bool RegSetRaw(HKEY root, const std::string& path, const char* name, DWORD type, const std::string& data);
+
+// A subtree as sorted one-line records, for "nothing else changed" comparisons:
+// "<key>" for each key and "<key>\t<value>\t<type>\t<data in hex>" for each value, key paths
+// relative to path. Empty when the key does not exist.
+std::vector<std::string> RegExport(HKEY root, const std::string& path);
