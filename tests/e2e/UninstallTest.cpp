@@ -1,0 +1,802 @@
+// The whole uninstall, run by the real program under each platform kind it tells apart, with
+// the real confirmation, the real companion launch and the real three-second wait.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "AppVersion.h"
+#include "MutexHolder.h"
+#include "TestFiles.h"
+#include "TestRegistry.h"
+#include "UiDriver.h"
+#include "res/resource.h"
+
+namespace
+{
+enum EKind { k9x, kNT4, kNT5 };
+
+struct SKind
+{
+    const char* name;
+    const char* wineVersion;
+    EKind kind;
+};
+
+void PrintTo(const SKind& kind, std::ostream* os)
+{
+    *os << kind.name;
+}
+
+const SKind kKinds[] = {
+    { "Win98", "win98", k9x },
+    { "NT40", "nt40", kNT4 },
+    { "Win7", "win7", kNT5 },
+};
+
+const char kAppTitle[] = "ｵﾙｳﾞｧﾘｽ ｱﾝｲﾝｽﾄﾗｰ";
+const char kMsgRunning[] = "オルヴァリスが起動しています。終了させてから実行してください。";
+const char kMsgConfirm[] = "ｱﾝｲﾝｽﾄｰﾙを実行します。よろしいですか？";
+const char kMsgNothing[] = "削除されているか、削除に失敗しました。";
+const char kMsgComplete[] = "完全に削除しました。";
+const char kMsgPartial[] = "削除に成功しました。";
+const char kMsgSharing[] = "無題のﾌｧｲﾙ へのｱｸｾｽ中に共有違反が発生しました。";
+
+const char kMutexName[] = "Orvalis@Halvik";
+const char kMakerKey[] = "Software\\Halvik";
+const char kProductKey[] = "Software\\Halvik\\Orvalis";
+const char kUninstallParent[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvalis";
+
+const char kInstallFolder[] = "C:\\Program Files\\Orvalis";
+const char kDataFolder[] = "C:\\Orvalis Data";
+// Last names with a trail byte 0x5C (表) and spelled in the registry in another case than on
+// disk: the kept name must be cut and compared the way the code page and the file system do.
+const char kAlbumOnDisk[] = "Photo表";
+const char kAlbumInRegistry[] = "PHOTO表";
+const char kKickerSource[] = "C:\\OrvalisTest\\OrvalisKicker.exe";
+
+const DWORD kKickerWaitMs = 3000;
+// How long the companion may take from its launch to its own log line (measured up to 400 ms
+// on a busy machine). The wait follows the launch, so the album outlives the logged start by
+// the wait less this; a wait before the launch would leave it no time at all.
+const double kKickerStartAllowanceMs = 1500;
+
+unsigned long long FileTimeNow()
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+double FileTimeMs(unsigned long long later, unsigned long long earlier)
+{
+    return (static_cast<double>(later) - static_cast<double>(earlier)) / 10000.0;
+}
+
+// The path up to its last backslash; a trail byte 0x5C of a double-byte character is none.
+std::string ParentOf(const std::string& path)
+{
+    size_t last = std::string::npos;
+    for (size_t i = 0; i < path.size(); ++i)
+    {
+        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size())
+            ++i;
+        else if (path[i] == '\\')
+            last = i;
+    }
+    return last == std::string::npos ? std::string() : path.substr(0, last);
+}
+
+std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = "";
+    return SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE) ? path : "";
+}
+
+std::string WindowsFolder()
+{
+    char path[MAX_PATH] = "";
+    UINT n = GetWindowsDirectoryA(path, sizeof(path));
+    return n > 0 && n < sizeof(path) ? path : "";
+}
+
+// What is in the first list and not the second, one "<sign><line>" per line.
+std::string Differences(const std::vector<std::string>& before, const std::vector<std::string>& after)
+{
+    std::vector<std::string> gone, added;
+    std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(gone));
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(added));
+    std::string out;
+    for (const std::string& line : gone)
+        out += "- " + line + "\n";
+    for (const std::string& line : added)
+        out += "+ " + line + "\n";
+    return out;
+}
+
+// Watches a folder from another thread and notes, on the clock the companion logs with, the
+// last moment it was seen and the first moment it was missing.
+class CPresenceWatch
+{
+public:
+    explicit CPresenceWatch(const std::string& path)
+        : m_path(path), m_stop(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_lastSeen(0), m_firstGone(0)
+    {
+        m_thread = std::thread([this] { Run(); });
+    }
+    ~CPresenceWatch()
+    {
+        SetEvent(m_stop);
+        m_thread.join();
+        CloseHandle(m_stop);
+    }
+    CPresenceWatch(const CPresenceWatch&) = delete;
+    CPresenceWatch& operator=(const CPresenceWatch&) = delete;
+
+    unsigned long long LastSeen() const { return m_lastSeen; }
+    unsigned long long FirstGone() const { return m_firstGone; }
+
+private:
+    void Run()
+    {
+        const double deadline = NowMs() + 60000;
+        while (NowMs() < deadline)
+        {
+            bool present = FileExists(m_path);
+            unsigned long long now = FileTimeNow();
+            if (!present)
+            {
+                m_firstGone = now;
+                return;
+            }
+            m_lastSeen = now;
+            if (WaitForSingleObject(m_stop, 1) == WAIT_OBJECT_0)
+                return;
+        }
+    }
+
+    std::string m_path;
+    HANDLE m_stop;
+    std::atomic<unsigned long long> m_lastSeen;
+    std::atomic<unsigned long long> m_firstGone;
+    std::thread m_thread;
+};
+
+// A file held open by the test, as another program would hold it.
+class CHeldFile
+{
+public:
+    CHeldFile(const std::string& path, DWORD share)
+        : m_h(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+    {
+    }
+    ~CHeldFile() { Release(); }
+    CHeldFile(const CHeldFile&) = delete;
+    CHeldFile& operator=(const CHeldFile&) = delete;
+
+    bool IsHeld() const { return m_h != INVALID_HANDLE_VALUE; }
+    void Release()
+    {
+        if (m_h != INVALID_HANDLE_VALUE)
+            CloseHandle(m_h);
+        m_h = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE m_h;
+};
+}
+
+namespace
+{
+// The whole drive and the registry as the program could change them; the test's own log and
+// Wine's own bookkeeping left out.
+struct SSnapshot
+{
+    std::vector<std::string> files;
+    std::vector<std::string> machine;
+    std::vector<std::string> user;
+};
+
+// The key's subtree as the registry saves it, one line per key and per value (with its key),
+// without the modification times that the removal of a sub-key changes on its parent. A save
+// is one request instead of one per key and value; it leaves out volatile keys, among them
+// Wine's own "Temporary System Parameters" that a first start under win98 adds.
+std::vector<std::string> SavedKey(HKEY root, const char* path)
+{
+    static const bool backupEnabled = [] {
+        HANDLE token = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+            return false;
+        TOKEN_PRIVILEGES privileges = {};
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        bool ok = LookupPrivilegeValueA(nullptr, SE_BACKUP_NAME, &privileges.Privileges[0].Luid)
+               && AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr)
+               && GetLastError() == ERROR_SUCCESS;
+        CloseHandle(token);
+        return ok;
+    }();
+    std::vector<std::string> lines;
+    HKEY key = nullptr;
+    if (!backupEnabled || RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return { "<not saved>" };
+    const char file[] = "C:\\OrvalisTest\\uninstall-snapshot.reg";
+    DeleteFileA(file);
+    LONG rc = RegSaveKeyA(key, file, nullptr);
+    RegCloseKey(key);
+    std::string text;
+    if (rc != ERROR_SUCCESS || !ReadTextFile(file, text))
+        return { "<not saved>" };
+    DeleteFileA(file);
+    std::string section;
+    for (size_t start = 0, end; start < text.size(); start = end + 1)
+    {
+        end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (line.compare(0, 6, "#time=") == 0 || line.empty())
+            continue;
+        size_t close = line[0] == '[' ? line.rfind(']') : std::string::npos;
+        if (close != std::string::npos)
+        {
+            section = line.substr(0, close + 1);
+            lines.push_back(section);
+        }
+        else
+        {
+            lines.push_back(section + "\t" + line);
+        }
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+SSnapshot TakeSnapshot()
+{
+    SSnapshot s;
+    for (const std::string& line : ListTree("C:"))
+    {
+        if (line.compare(0, 22, "OrvalisTest\\kicker.log") != 0)
+            s.files.push_back(line);
+    }
+    s.machine = SavedKey(HKEY_LOCAL_MACHINE, "Software");
+    s.user = SavedKey(HKEY_CURRENT_USER, "Software");
+    return s;
+}
+}
+
+// Each test builds the footprint an installation leaves for the platform kind under test, and
+// removes whatever is left of it, and of the folders and keys it had to add around it, after.
+class UninstallTest : public ::testing::TestWithParam<SKind>
+{
+protected:
+    UninstallTest() : m_version(GetParam().wineVersion) {}
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_version.IsSet());
+        const EKind kind = GetParam().kind;
+        const std::string windir = WindowsFolder();
+        ASSERT_FALSE(windir.empty());
+        if (kind == k9x)
+            m_startMenu = windir + "\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ\\オルヴァリス";
+        else if (kind == kNT4)
+            m_startMenu = windir + "\\Profiles\\All Users\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ\\オルヴァリス";
+        else
+            m_startMenu = ShellFolder(CSIDL_COMMON_STARTMENU) + "\\プログラム\\オルヴァリス";
+        const std::string desktop = ShellFolder(kind == k9x ? CSIDL_DESKTOPDIRECTORY : CSIDL_COMMON_DESKTOPDIRECTORY);
+        const std::string startup = ShellFolder(kind == k9x ? CSIDL_STARTUP : CSIDL_COMMON_STARTUP);
+        ASSERT_FALSE(desktop.empty());
+        ASSERT_FALSE(startup.empty());
+        m_desktopLink = desktop + "\\オルヴァリス.lnk";
+        m_startupLink = startup + "\\オルヴァリス ドライブ監視プログラム.lnk";
+        m_albumElsewhere = std::string(kDataFolder) + "\\" + kAlbumOnDisk;
+        m_albumInside = std::string(kInstallFolder) + "\\" + kAlbumOnDisk;
+
+        RemoveFootprint();
+        ASSERT_TRUE(ClearKickerLog());
+
+        // What an installation leaves around its footprint, and which must stay.
+        ASSERT_TRUE(MakeScaffold(kDataFolder));
+        ASSERT_TRUE(MakeScaffold(ParentOf(m_startMenu)));
+        ASSERT_TRUE(MakeScaffold(desktop));
+        ASSERT_TRUE(MakeScaffold(startup));
+        m_bMadeMakerKey = !RegKeyExists(HKEY_LOCAL_MACHINE, kMakerKey);
+        m_bMadeUninstallParent = !RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallParent);
+        ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kMakerKey, "Other", "stays"));
+        ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, std::string(kMakerKey) + "\\Other", "Keep", "me"));
+        ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, std::string(kUninstallParent) + "\\OrvalisTest Other",
+                                 "DisplayName", "stays"));
+    }
+
+    void TearDown() override
+    {
+        m_driver.Kill();
+        RemoveFootprint();
+        ClearKickerLog();
+        RegDeleteTreeAll(HKEY_LOCAL_MACHINE, std::string(kUninstallParent) + "\\OrvalisTest Other");
+        RegDeleteTreeAll(HKEY_LOCAL_MACHINE, std::string(kMakerKey) + "\\Other");
+        if (m_bMadeMakerKey)
+            RegDeleteTreeAll(HKEY_LOCAL_MACHINE, kMakerKey);
+        else
+            RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kMakerKey, "Other");
+        if (m_bMadeUninstallParent)
+            RegDeleteTreeAll(HKEY_LOCAL_MACHINE, kUninstallParent);
+        for (auto it = m_madeFolders.rbegin(); it != m_madeFolders.rend(); ++it)
+            RemoveDirectoryA(it->c_str());
+    }
+
+    // Creates the missing folders of path, noting them for removal after the test.
+    bool MakeScaffold(const std::string& path)
+    {
+        for (size_t at = path.find('\\', 3);; at = path.find('\\', at + 1))
+        {
+            const std::string folder = path.substr(0, at);
+            if (!FileExists(folder))
+            {
+                if (!CreateDirectoryA(folder.c_str(), nullptr))
+                    return false;
+                m_madeFolders.push_back(folder);
+            }
+            if (at == std::string::npos)
+                return true;
+        }
+    }
+
+    void RemoveFootprint()
+    {
+        RemoveTestTree(kInstallFolder);
+        RemoveTestTree(m_albumElsewhere);
+        RemoveTestTree(m_startMenu);
+        RemoveTestTree(m_desktopLink);
+        RemoveTestTree(m_startupLink);
+        RegDeleteTreeAll(HKEY_LOCAL_MACHINE, kProductKey);
+        RegDeleteTreeAll(HKEY_LOCAL_MACHINE, kUninstallKey);
+    }
+
+    static void WriteFiles(const std::string& folder, const std::vector<std::string>& names)
+    {
+        for (const std::string& name : names)
+        {
+            const std::string path = folder + "\\" + name;
+            ASSERT_TRUE(MakeFolders(ParentOf(path)));
+            ASSERT_TRUE(WriteTextFile(path, name));
+        }
+    }
+
+    // The installation folder with the stand-in companion, a read-only file and sub-folders;
+    // the album either inside it or elsewhere.
+    void BuildFolders(bool albumInside)
+    {
+        ASSERT_TRUE(MakeFolders(kInstallFolder));
+        ASSERT_TRUE(CopyFileA(kKickerSource, (std::string(kInstallFolder) + "\\OrvalisKicker.exe").c_str(), FALSE));
+        WriteFiles(kInstallFolder, { "Orvalis.exe", "表示.txt", "Data\\ソフト\\settings.ini", "Data\\a.dat" });
+        ASSERT_TRUE(SetFileAttributesA((std::string(kInstallFolder) + "\\表示.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+        WriteFiles(albumInside ? m_albumInside : m_albumElsewhere, { "index.dat", "2024\\IMG_0001.JPG" });
+        WriteFiles(m_startMenu, { "オルヴァリス.lnk", "アンインストール.lnk" });
+        ASSERT_TRUE(WriteTextFile(m_desktopLink, "desktop"));
+        ASSERT_TRUE(WriteTextFile(m_startupLink, "startup"));
+    }
+
+    // The product key with settings two levels down (names short and shrinking: under win98
+    // Wine's subtree delete stops at a longer name), and the uninstall registration.
+    void BuildKeys(bool albumInside)
+    {
+        const std::string album = std::string(albumInside ? kInstallFolder : kDataFolder) + "\\" + kAlbumInRegistry;
+        ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallFolder", kInstallFolder));
+        ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kProductKey, "AlbumFolder", album));
+        ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, std::string(kProductKey) + "\\Setup", "Mode", "1"));
+        ASSERT_TRUE(RegSetDword(HKEY_LOCAL_MACHINE, std::string(kProductKey) + "\\Setup\\Win", "X", 10));
+        ASSERT_TRUE(RegSetDword(HKEY_LOCAL_MACHINE, std::string(kProductKey) + "\\Setup\\Win\\A", "Y", 20));
+        ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "ｵﾙｳﾞｧﾘｽ"));
+        ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "OrvalisUninstaller.exe"));
+    }
+
+    void BuildFootprint(bool albumInside)
+    {
+        ASSERT_NO_FATAL_FAILURE(BuildFolders(albumInside));
+        ASSERT_NO_FATAL_FAILURE(BuildKeys(albumInside));
+    }
+
+    void StartProgram()
+    {
+        DWORD exitCode = 0;
+        ASSERT_TRUE(m_driver.Start()) << "no main window within the time limit; "
+                                      << (m_driver.Process() == nullptr ? "not started, error " + std::to_string(GetLastError())
+                                          : m_driver.WaitForExit(0, &exitCode) ? "ended with " + std::to_string(exitCode)
+                                          : std::string("still running"));
+        ASSERT_TRUE(IsWindowEnabled(Execute())) << "the page shows the not-installed display";
+    }
+
+    HWND Execute() const { return m_driver.Control(IDC_BUTTON_EXECUTE); }
+    HWND AlbumBox() const { return m_driver.Control(IDC_CHECK_DELETE_ALBUM); }
+
+    // Presses Execute and returns the message box that follows.
+    HWND PressExecute()
+    {
+        EXPECT_TRUE(m_driver.Click(IDC_BUTTON_EXECUTE)) << "Execute cannot be pressed";
+        HWND box = m_driver.WaitForMessageBox();
+        EXPECT_TRUE(box != nullptr) << "no message box";
+        return box;
+    }
+
+    static void ExpectBox(HWND box, const char* text)
+    {
+        ASSERT_TRUE(box != nullptr);
+        EXPECT_EQ(text, CUiDriver::MessageBoxText(box));
+        EXPECT_EQ(kAppTitle, CUiDriver::Text(box));
+    }
+
+    // Presses Execute and answers the confirmation; returns the box that follows, if any.
+    HWND Confirm(int answer, unsigned long long* answeredAt = nullptr)
+    {
+        HWND box = PressExecute();
+        ExpectBox(box, kMsgConfirm);
+        if (!box)
+            return nullptr;
+        EXPECT_TRUE(m_driver.Control(IDYES, box) && m_driver.Control(IDNO, box)) << "not a Yes/No box";
+        if (answeredAt)
+            *answeredAt = FileTimeNow();
+        EXPECT_TRUE(m_driver.Answer(box, answer));
+        return answer == IDYES ? m_driver.WaitForMessageBox(20000) : nullptr;
+    }
+
+    // No further box comes up: the procedure returned. A bounded look, as a user would.
+    void ExpectNoBoxFollows()
+    {
+        EXPECT_FALSE(CUiDriver::WaitUntil([&] { return m_driver.CurrentMessageBox() != nullptr; }, 500))
+            << CUiDriver::MessageBoxText(m_driver.CurrentMessageBox());
+    }
+
+    void ExpectDone(int albumCheck)
+    {
+        EXPECT_TRUE(CUiDriver::WaitUntil([&] { return !IsWindowEnabled(Execute()); })) << "Execute still enabled";
+        EXPECT_EQ(albumCheck, CUiDriver::CheckState(AlbumBox()));
+        EXPECT_TRUE(IsWindowEnabled(AlbumBox()));
+    }
+
+    void ExpectFootprintGone()
+    {
+        EXPECT_FALSE(FileExists(kInstallFolder));
+        EXPECT_FALSE(FileExists(m_albumElsewhere));
+        EXPECT_FALSE(FileExists(m_startMenu));
+        EXPECT_FALSE(FileExists(m_desktopLink));
+        EXPECT_FALSE(FileExists(m_startupLink));
+        EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+        EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, std::string(kMakerKey) + "\\Other"));
+    }
+
+    void ExpectNothingRemoved()
+    {
+        EXPECT_TRUE(FileExists(std::string(kInstallFolder) + "\\Data\\a.dat"));
+        EXPECT_TRUE(FileExists(m_albumElsewhere + "\\index.dat"));
+        EXPECT_TRUE(FileExists(m_startMenu + "\\オルヴァリス.lnk"));
+        EXPECT_TRUE(FileExists(m_desktopLink));
+        EXPECT_TRUE(FileExists(m_startupLink));
+        EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, std::string(kProductKey) + "\\Setup\\Win\\A"));
+        EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    }
+
+    CAppVersion m_version;
+    CUiDriver m_driver;  // after m_version: the program ends before its version is put back
+    std::string m_startMenu;
+    std::string m_desktopLink;
+    std::string m_startupLink;
+    std::string m_albumElsewhere;
+    std::string m_albumInside;
+    std::vector<std::string> m_madeFolders;
+    bool m_bMadeMakerKey = false;
+    bool m_bMadeUninstallParent = false;
+};
+
+TEST_P(UninstallTest, FullFootprint_RemovesExactlyItAfterTheCompanionAndTheWait)
+{
+    double start = NowMs();
+    const SSnapshot before = TakeSnapshot();
+    printf("[timing] snapshot %.0f ms, %zu files, %zu machine, %zu user lines\n", NowMs() - start,
+           before.files.size(), before.machine.size(), before.user.size());
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_EQ(BST_CHECKED, CUiDriver::CheckState(AlbumBox()));
+
+    unsigned long long yes = 0;
+    HWND result;
+    {
+        CPresenceWatch album(m_albumElsewhere);
+        result = Confirm(IDYES, &yes);
+        ExpectBox(result, kMsgComplete);
+
+        const std::vector<SKickerRun> runs = ReadKickerLog();
+        ASSERT_EQ(1u, runs.size()) << "the companion was started once";
+        EXPECT_EQ("OrvalisKicker.exe -D", runs[0].commandLine);
+        EXPECT_EQ(kInstallFolder, runs[0].folder);
+        ASSERT_NE(0u, album.FirstGone()) << "the album folder did not go";
+        ASSERT_NE(0u, album.LastSeen());
+        const double clickToKicker = FileTimeMs(runs[0].time, yes);
+        const double kickerToRemoval = FileTimeMs(album.LastSeen(), runs[0].time);
+        const double clickToRemoval = FileTimeMs(album.FirstGone(), yes);
+        printf("[timing] Yes to companion log %.0f ms, companion log to album last seen %.0f ms, "
+               "Yes to album gone %.0f ms\n", clickToKicker, kickerToRemoval, clickToRemoval);
+        // The launch lies between the click and the companion's log line, the first removal
+        // between the album's last sighting and its first absence.
+        EXPECT_GE(clickToKicker, 0);
+        EXPECT_GE(clickToRemoval, kKickerWaitMs);
+        EXPECT_GE(kickerToRemoval, kKickerWaitMs - kKickerStartAllowanceMs);
+    }
+    ASSERT_TRUE(m_driver.Answer(result, IDOK));
+    ExpectNoBoxFollows();
+    ExpectDone(BST_CHECKED);
+    ExpectFootprintGone();
+
+    const SSnapshot after = TakeSnapshot();
+    EXPECT_EQ("", Differences(before.files, after.files));
+    EXPECT_EQ("", Differences(before.machine, after.machine));
+    EXPECT_EQ("", Differences(before.user, after.user));
+}
+
+TEST_P(UninstallTest, EarlyReturns_RemoveNothingAndLeaveExecuteToPressAgain)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    {
+        CMutexHolder application;
+        ASSERT_TRUE(application.Start(kMutexName));
+        HWND box = PressExecute();
+        ExpectBox(box, kMsgRunning);
+        EXPECT_FALSE(m_driver.Control(IDNO, box)) << "the running message asks nothing";
+        ASSERT_TRUE(m_driver.Answer(box, IDOK));
+        ExpectNoBoxFollows();
+        EXPECT_TRUE(IsWindowEnabled(Execute()));
+        ASSERT_TRUE(application.Stop());
+    }
+    // The application has quit since: the press goes on to the confirmation.
+    EXPECT_EQ(nullptr, Confirm(IDNO));
+    ExpectNoBoxFollows();
+    EXPECT_TRUE(IsWindowEnabled(Execute()));
+    EXPECT_EQ(nullptr, Confirm(IDNO)) << "a second press asks again";
+    ExpectNoBoxFollows();
+    {
+        // The mutex of an application running under another account cannot even be opened.
+        CMutexHolder otherAccount;
+        ASSERT_TRUE(otherAccount.Start(kMutexName, true));
+        HWND box = PressExecute();
+        ExpectBox(box, kMsgRunning);
+        ASSERT_TRUE(m_driver.Answer(box, IDOK));
+        ExpectNoBoxFollows();
+    }
+    EXPECT_TRUE(IsWindowEnabled(Execute()));
+    EXPECT_EQ(BST_CHECKED, CUiDriver::CheckState(AlbumBox()));
+    ExpectNothingRemoved();
+    EXPECT_FALSE(FileExists(kKickerLog)) << "the companion was started";
+}
+
+// Another uninstall removed the product key while the program showed its window.
+TEST_P(UninstallTest, ProductKeyGone_NoCompanionNoWaitTheRestRemoved)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_TRUE(RegDeleteTreeAll(HKEY_LOCAL_MACHINE, kProductKey));
+    const std::vector<std::string> install = ListTree(kInstallFolder);
+    const std::vector<std::string> album = ListTree(m_albumElsewhere);
+
+    double start = NowMs();
+    HWND result = Confirm(IDYES);
+    const double elapsed = NowMs() - start;
+    ExpectBox(result, kMsgPartial);  // the Start-menu folder and the registration
+    EXPECT_LT(elapsed, kKickerWaitMs) << "waited for a companion that was not started";
+    ASSERT_TRUE(m_driver.Answer(result, IDOK));
+    ExpectDone(BST_CHECKED);
+
+    EXPECT_FALSE(FileExists(kKickerLog)) << "the companion was started";
+    EXPECT_EQ(install, ListTree(kInstallFolder));
+    EXPECT_EQ(album, ListTree(m_albumElsewhere));
+    EXPECT_FALSE(FileExists(m_startMenu));
+    EXPECT_FALSE(FileExists(m_desktopLink));
+    EXPECT_FALSE(FileExists(m_startupLink));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey)) << "the product key was created";
+}
+
+TEST_P(UninstallTest, NothingPresent_ReportsNothingRemoved)
+{
+    ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallFolder", kInstallFolder));
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_TRUE(RegDeleteTreeAll(HKEY_LOCAL_MACHINE, kProductKey));
+    const std::vector<std::string> machine = SavedKey(HKEY_LOCAL_MACHINE, "Software");
+
+    HWND result = Confirm(IDYES);
+    ExpectBox(result, kMsgNothing);
+    ASSERT_TRUE(m_driver.Answer(result, IDOK));
+    ExpectDone(BST_CHECKED);
+    EXPECT_FALSE(FileExists(kKickerLog));
+    EXPECT_EQ("", Differences(machine, SavedKey(HKEY_LOCAL_MACHINE, "Software")));
+}
+
+// How the folders go does not depend on the platform kind: these run under one, NT 5 or later.
+class UninstallFolderTest : public UninstallTest
+{
+};
+
+TEST_P(UninstallFolderTest, InstallFolderValueMissing_NoCompanionButTheWaitAndTheRest)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kProductKey, "InstallFolder"));
+    const std::vector<std::string> install = ListTree(kInstallFolder);
+
+    double start = NowMs();
+    HWND result = Confirm(IDYES);
+    const double elapsed = NowMs() - start;
+    ExpectBox(result, kMsgPartial);  // album, Start menu, settings and registration
+    EXPECT_GE(elapsed, kKickerWaitMs);
+    ASSERT_TRUE(m_driver.Answer(result, IDOK));
+    ExpectDone(BST_CHECKED);
+
+    EXPECT_FALSE(FileExists(kKickerLog)) << "something was started without a folder";
+    EXPECT_EQ(install, ListTree(kInstallFolder));
+    EXPECT_FALSE(FileExists(m_albumElsewhere));
+    EXPECT_FALSE(FileExists(m_startMenu));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+namespace
+{
+// The entries of a tree listing at or below the top-level name.
+std::vector<std::string> Below(const std::vector<std::string>& listing, const std::string& name)
+{
+    std::vector<std::string> out;
+    for (const std::string& line : listing)
+    {
+        if (line.compare(0, name.size() + 1, name + "\t") == 0 || line.compare(0, name.size() + 1, name + "\\") == 0)
+            out.push_back(line);
+    }
+    return out;
+}
+}
+
+TEST_P(UninstallFolderTest, AlbumKeptInsideInstallFolder_OnlyTheAlbumAndItsFolderStay)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(true));
+    // Only the top level is spared: a deeper folder of the same name goes.
+    WriteFiles(kInstallFolder, { "Data\\Photo表\\deeper.jpg" });
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_TRUE(m_driver.Click(AlbumBox()));
+    ASSERT_TRUE(CUiDriver::WaitUntil([&] { return CUiDriver::CheckState(AlbumBox()) == BST_UNCHECKED; }));
+    const std::vector<std::string> kept = Below(ListTree(kInstallFolder), kAlbumOnDisk);
+    ASSERT_EQ(4u, kept.size());
+
+    HWND result = Confirm(IDYES);
+    ExpectBox(result, kMsgPartial);
+    ASSERT_TRUE(m_driver.Answer(result, IDOK));
+    ExpectDone(BST_UNCHECKED);
+
+    EXPECT_EQ(kept, ListTree(kInstallFolder));
+    EXPECT_FALSE(FileExists(m_startMenu));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+TEST_P(UninstallFolderTest, AlbumKeptElsewhere_AlbumUntouched)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    WriteFiles(kInstallFolder, { "Photo表\\same name.txt" });
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_TRUE(m_driver.Click(AlbumBox()));
+    ASSERT_TRUE(CUiDriver::WaitUntil([&] { return CUiDriver::CheckState(AlbumBox()) == BST_UNCHECKED; }));
+    const std::vector<std::string> album = ListTree(m_albumElsewhere);
+    const std::vector<std::string> kept = Below(ListTree(kInstallFolder), kAlbumOnDisk);
+    ASSERT_EQ(2u, kept.size());
+
+    HWND result = Confirm(IDYES);
+    ExpectBox(result, kMsgPartial);
+    ASSERT_TRUE(m_driver.Answer(result, IDOK));
+    ExpectDone(BST_UNCHECKED);
+
+    EXPECT_EQ(album, ListTree(m_albumElsewhere));
+    EXPECT_EQ(kept, ListTree(kInstallFolder)) << "a top-level folder of the album's name stays too";
+    EXPECT_FALSE(FileExists(m_startMenu));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+}
+
+TEST_P(UninstallFolderTest, LockedFileInInstallFolder_NotReportedComplete)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    const std::string locked = std::string(kInstallFolder) + "\\Data\\a.dat";
+    CHeldFile held(locked, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_TRUE(held.IsHeld());
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+
+    HWND result = Confirm(IDYES);
+    ExpectBox(result, kMsgPartial);  // all but the installation folder
+    ASSERT_TRUE(m_driver.Answer(result, IDOK));
+    ExpectDone(BST_CHECKED);
+
+    EXPECT_TRUE(FileExists(locked));
+    EXPECT_FALSE(FileExists(m_albumElsewhere));
+    EXPECT_FALSE(FileExists(m_startMenu));
+    EXPECT_FALSE(FileExists(m_desktopLink));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+namespace
+{
+HICON BoxIcon(const CUiDriver& driver, HWND box)
+{
+    HWND icon = driver.Control(1088, box);  // Wine's icon static
+    DWORD_PTR handle = 0;
+    if (!icon || !IsWindowVisible(icon)
+        || !SendMessageTimeoutA(icon, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 3000, &handle))
+        return nullptr;
+    return reinterpret_cast<HICON>(handle);
+}
+}
+
+// A read-only file that another program holds without write sharing: clearing its attribute
+// works, but the status write-back cannot open it to restore its times.
+TEST_P(UninstallFolderTest, FileException_ErrorBoxEndsTheRunAndExecuteStaysEnabled)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    // The icons this program's boxes show for a warning and a question, to tell the error's apart.
+    HICON warning = nullptr;
+    {
+        CMutexHolder application;
+        ASSERT_TRUE(application.Start(kMutexName));
+        HWND box = PressExecute();
+        ExpectBox(box, kMsgRunning);
+        warning = BoxIcon(m_driver, box);
+        ASSERT_TRUE(m_driver.Answer(box, IDOK));
+    }
+    const std::string readOnly = std::string(kInstallFolder) + "\\表示.txt";
+    CHeldFile held(readOnly, FILE_SHARE_READ);
+    ASSERT_TRUE(held.IsHeld());
+
+    HWND confirm = PressExecute();
+    ExpectBox(confirm, kMsgConfirm);
+    const HICON question = BoxIcon(m_driver, confirm);
+    ASSERT_TRUE(m_driver.Answer(confirm, IDYES));
+    HWND error = m_driver.WaitForMessageBox(20000);
+    ExpectBox(error, kMsgSharing);
+    const HICON stop = BoxIcon(m_driver, error);
+    EXPECT_TRUE(stop != nullptr) << "no icon";
+    EXPECT_NE(warning, stop);
+    EXPECT_NE(question, stop);
+    EXPECT_TRUE(m_driver.Control(IDOK, error) && !m_driver.Control(IDCANCEL, error));
+    ASSERT_TRUE(m_driver.Answer(error, IDOK));
+    ExpectNoBoxFollows();
+
+    // The run ended at the exception: what comes after the installation folder is still there.
+    EXPECT_TRUE(IsWindowEnabled(Execute()));
+    EXPECT_EQ(BST_CHECKED, CUiDriver::CheckState(AlbumBox()));
+    EXPECT_FALSE(FileExists(m_albumElsewhere));
+    EXPECT_TRUE(FileExists(readOnly));
+    EXPECT_TRUE(FileExists(m_startMenu));
+    EXPECT_TRUE(FileExists(m_desktopLink));
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+
+    // The ended run let go of the mutex: the next press is not taken for a running application.
+    held.Release();
+    EXPECT_EQ(nullptr, Confirm(IDNO));
+    ExpectNoBoxFollows();
+}
+
+namespace
+{
+std::string KindName(const ::testing::TestParamInfo<SKind>& info)
+{
+    return info.param.name;
+}
+}
+
+INSTANTIATE_TEST_SUITE_P(PlatformKinds, UninstallTest, ::testing::ValuesIn(kKinds), KindName);
+INSTANTIATE_TEST_SUITE_P(PlatformKinds, UninstallFolderTest, ::testing::Values(kKinds[2]), KindName);
