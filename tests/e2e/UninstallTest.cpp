@@ -630,6 +630,11 @@ TEST_P(UninstallFolderTest, InstallFolderValueMissing_NoCompanionButTheWaitAndTh
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kProductKey, "InstallFolder"));
     const std::vector<std::string> install = ListTree(kInstallFolder);
+    // Where a launch from the empty folder would find the companion: the root of the drive
+    // the program runs on.
+    const std::string rootKicker = "C:\\OrvalisKicker.exe";
+    ASSERT_TRUE(CopyFileA(kKickerSource, rootKicker.c_str(), TRUE));
+    struct SRemove { std::string path; ~SRemove() { DeleteFileA(path.c_str()); } } removeRootKicker{ rootKicker };
 
     double start = NowMs();
     HWND result = Confirm(IDYES);
