@@ -104,7 +104,8 @@ std::string WindowsFolder()
     return n > 0 && n < sizeof(path) ? path : "";
 }
 
-// What is in the first list and not the second, one "<sign><line>" per line.
+// The lines only before ("- ") and only after ("+ "), one per line; empty when the sorted
+// lists are equal.
 std::string Differences(const std::vector<std::string>& before, const std::vector<std::string>& after)
 {
     std::vector<std::string> gone, added;
@@ -189,10 +190,7 @@ public:
 private:
     HANDLE m_h;
 };
-}
 
-namespace
-{
 // The whole drive and the registry as the program could change them; the test's own log and
 // Wine's own bookkeeping left out.
 struct SSnapshot
@@ -221,7 +219,6 @@ std::vector<std::string> SavedKey(HKEY root, const char* path)
         CloseHandle(token);
         return ok;
     }();
-    std::vector<std::string> lines;
     HKEY key = nullptr;
     if (!backupEnabled || RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return { "<not saved>" };
@@ -233,6 +230,7 @@ std::vector<std::string> SavedKey(HKEY root, const char* path)
     if (rc != ERROR_SUCCESS || !ReadTextFile(file, text))
         return { "<not saved>" };
     DeleteFileA(file);
+    std::vector<std::string> lines;
     std::string section;
     for (size_t start = 0, end; start < text.size(); start = end + 1)
     {
