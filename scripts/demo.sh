@@ -24,6 +24,7 @@ if [ -z "$virtual" ]; then
     (cd "$stage" && "$WINELOADER" OrvalisUninstaller.exe) || true
     echo "== What is left"
     footprint
+    [ -n "$left" ] || echo "== The demo installation is gone"
     exit 0
 fi
 
