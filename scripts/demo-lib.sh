@@ -137,6 +137,7 @@ capture() {
         [ "$i" -lt 50 ] || { echo "   (the picture kept changing; taking it anyway)"; break; }
         sleep 0.1
     done
-    import -window root -crop "$geometry" +repage "$2"
+    # Without the time stamps, the same picture gives the same file.
+    import -window root -crop "$geometry" +repage -define png:exclude-chunks=date,time "$2"
     echo "== Screenshot $2 ($geometry)"
 }
