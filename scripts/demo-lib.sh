@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by scripts/demo.sh and scripts/screenshots.sh: a Wine prefix of their own with a demo
 # installation of the application, a display, and the uninstaller worked from outside by
 # OrvalisDemoDriver.exe. Expects the working directory to be the repository's root.
