@@ -61,7 +61,8 @@ demo_display() {
     xvfb_pid=$!
     exec 3>&-
     poll 10 test -s "$demo/display" || { echo "Xvfb did not start" >&2; exit 1; }
-    export DISPLAY=:$(head -n1 "$demo/display")
+    DISPLAY=:$(head -n1 "$demo/display")
+    export DISPLAY
     poll 10 xdpyinfo >/dev/null 2>&1 || { echo "Xvfb does not answer" >&2; exit 1; }
     echo "== Virtual display $DISPLAY"
 }
@@ -129,7 +130,7 @@ field() {
 # capture "LEFT TOP RIGHT BOTTOM" FILE: saves that part of the screen once its painting has
 # ended, that is when two pictures in a row agree.
 capture() {
-    local l t r b geometry last= now i=0
+    local l t r b geometry last='' now i=0
     read -r l t r b <<<"$1"
     geometry=$((r - l))x$((b - t))+$l+$t
     until now=$(import -window root -crop "$geometry" +repage rgb:- 2>/dev/null | md5sum) && [ "$now" = "$last" ]; do
