@@ -278,6 +278,8 @@ void CString::Format(LPCSTR pszFormat, ...)
     }
     else
     {
+        // An argument may point into our own text: keep it alive until the output is made.
+        CString keep(*this);
         Release();
         MakeUnique(n);
         vsnprintf(m_pchData, n + 1, pszFormat, args);

@@ -22,7 +22,7 @@ BOOL CWaitCursor::IsWaiting()
     return g_nWaitCount > 0;
 }
 
-void CWaitCursor::Restore()
+void CWaitCursor::Show()
 {
     SetCursor(LoadCursorA(NULL, MAKEINTRESOURCEA(32514)));
 }

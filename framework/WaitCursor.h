@@ -11,8 +11,8 @@ public:
     ~CWaitCursor();
 
     static BOOL IsWaiting();
-    // The cursor our windows show for WM_SETCURSOR while waiting.
-    static void Restore();
+    // Sets the wait cursor; our windows answer WM_SETCURSOR with it while waiting.
+    static void Show();
 
 private:
     HCURSOR m_hPrevious;

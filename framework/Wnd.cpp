@@ -136,7 +136,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     if (message == WM_SETCURSOR && CWaitCursor::IsWaiting())
     {
-        CWaitCursor::Restore();
+        CWaitCursor::Show();
         return TRUE;
     }
     const AFX_MSGMAP_ENTRY* pEntry = FindEntry(message, 0, 0);

@@ -2,8 +2,8 @@
 """Draws the program icon (a camera in front of a photo print) and writes
 res/OrvalisUninstaller.ico with a 32x32 and a 16x16 image, 8 bits per pixel.
 
-Shapes are given in a 0..1 square and sampled at pixel centres, so both sizes come
-from the same drawing. Standard library only."""
+The 32x32 image is sampled at pixel centres from shapes in a 0..1 square; at 16x16 that
+blurs, so the small image is drawn by hand below. Standard library only."""
 
 import math
 import os
@@ -23,6 +23,28 @@ PALETTE = [
     (170, 200, 240),  # 9 lens highlight
     (220, 60, 50),    # 10 shutter button
 ]
+
+
+# The 16x16 image, one letter per pixel (see SMALL_KEYS).
+SMALL = [
+    "....KKKKKKKKKKKK",
+    "....KWWWWWWWWWWK",
+    "....KWSSSSSSYYWK",
+    "....KWSSSSSSYYWK",
+    "....KWSSSSSSSSWK",
+    "..KKKKKSSSGGGGWK",
+    "..KTTKGGGGGGGGWK",
+    "KKKKKKKKKKKKKKKK",
+    "KTTTTTTKKKTTRRTK",
+    "KBBBBBKLLLKBBBBK",
+    "KBBBBKLHLLLKBBBK",
+    "KBBBBKLLLLLKBBBK",
+    "KBBBBKLLLLLKBBBK",
+    "KBBBBBKLLLKBBBBK",
+    "KBBBBBBKKKBBBBBK",
+    "KKKKKKKKKKKKKKKK",
+]
+SMALL_KEYS = {".": 0, "K": 1, "B": 2, "T": 3, "W": 4, "S": 5, "G": 6, "Y": 7, "L": 8, "H": 9, "R": 10}
 
 
 def in_rect(x, y, x0, y0, x1, y1):
@@ -69,6 +91,8 @@ def pixel(x, y, edge):
 
 
 def render(size):
+    if size == len(SMALL):
+        return [[SMALL_KEYS[ch] for ch in row] for row in SMALL]
     edge = 1.0 / size
     return [[pixel((c + 0.5) / size, (r + 0.5) / size, edge) for c in range(size)] for r in range(size)]
 

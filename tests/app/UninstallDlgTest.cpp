@@ -300,19 +300,35 @@ LRESULT CALLBACK HelpViewerProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
     EXPECT_EQ(static_cast<WORD>(HELP_CONTEXT), p->command);
     return g_bHelpAnswer;
 }
+
+// Registers the stand-in viewer for the length of a test.
+class HelpViewer
+{
+public:
+    HelpViewer()
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &HelpViewerProc;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.lpszClassName = "MS_WINHELP";
+        RegisterClassA(&wc);
+        m_hWnd = CreateWindowA("MS_WINHELP", "", 0, 0, 0, 10, 10, NULL, NULL, wc.hInstance, NULL);
+        g_helpRequests.clear();
+        g_bHelpAnswer = TRUE;
+    }
+    ~HelpViewer()
+    {
+        DestroyWindow(m_hWnd);
+        UnregisterClassA("MS_WINHELP", GetModuleHandleA(NULL));
+    }
+    HWND m_hWnd;
+};
 }
 
 TEST_F(UninstallDlgTest, Help_ContextOfFirstWindowWithTemplateFromFocus)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = &HelpViewerProc;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = "MS_WINHELP";
-    RegisterClassA(&wc);
-    HWND hViewer = CreateWindowA("MS_WINHELP", "", 0, 0, 0, 10, 10, NULL, NULL, wc.hInstance, NULL);
-    ASSERT_NE(nullptr, hViewer);
-    g_helpRequests.clear();
-    g_bHelpAnswer = TRUE;
+    HelpViewer viewer;
+    ASSERT_NE(nullptr, viewer.m_hWnd);
     m_app.m_pszHelpFilePath = "C:\\OrvalisTest\\OrvalisUninstaller.HLP";
 
     Run([this](ProbeDlg& dlg) {
@@ -325,8 +341,6 @@ TEST_F(UninstallDlgTest, Help_ContextOfFirstWindowWithTemplateFromFocus)
         g_bHelpAnswer = FALSE;
         m_app.OnHelp();
     });
-    DestroyWindow(hViewer);
-    UnregisterClassA("MS_WINHELP", wc.hInstance);
 
     ASSERT_EQ(4u, g_helpRequests.size());
     EXPECT_EQ(0x20000u + IDD_PROPPAGE1, g_helpRequests[0].first);
@@ -336,4 +350,65 @@ TEST_F(UninstallDlgTest, Help_ContextOfFirstWindowWithTemplateFromFocus)
     ASSERT_EQ(1u, MessageBoxRecorder::boxes.size());
     EXPECT_EQ("ﾍﾙﾌﾟの起動に失敗しました。", MessageBoxRecorder::boxes[0].text);
     EXPECT_EQ("ｵﾙｳﾞｧﾘｽ ｱﾝｲﾝｽﾄﾗｰ", MessageBoxRecorder::boxes[0].caption);
+}
+
+namespace
+{
+// Runs the main dialog under the framework's entry, which watches the dialog loops for F1.
+class HelpKeyApp : public CWinApp
+{
+public:
+    std::function<void(ProbeDlg&)> onShown;
+
+    BOOL InitInstance() override
+    {
+        ProbeDlg dlg;
+        dlg.onShown = onShown;
+        m_pMainWnd = &dlg;
+        dlg.DoModal();
+        m_pMainWnd = NULL;
+        return FALSE;
+    }
+};
+
+BOOL TypeF1(HWND hWnd, int nModifier, int nFilterCode = MSGF_DIALOGBOX)
+{
+    BYTE keys[256] = {};
+    if (nModifier != 0)
+        keys[nModifier] = 0x80;
+    SetKeyboardState(keys);
+    MSG msg = { hWnd, WM_KEYDOWN, VK_F1, 0, 0, {} };
+    BOOL bEaten = CallMsgFilterA(&msg, nFilterCode);
+    BYTE none[256] = {};
+    SetKeyboardState(none);
+    return bEaten;
+}
+}
+
+TEST(HelpKeyTest, OnlyUnmodifiedF1InDialogLoopAsksForHelp)
+{
+    RemoveProductKey();
+    MessageBoxRecorder boxes;
+    HelpViewer viewer;
+    HelpKeyApp app;
+    app.onShown = [](ProbeDlg& dlg) {
+        HWND hEdit = dlg.m_pPage->m_editMessage.GetSafeHwnd();
+        EXPECT_TRUE(TypeF1(hEdit, 0));
+        EXPECT_FALSE(TypeF1(hEdit, VK_SHIFT));
+        EXPECT_FALSE(TypeF1(hEdit, VK_CONTROL));
+        EXPECT_FALSE(TypeF1(hEdit, VK_MENU));
+        EXPECT_FALSE(TypeF1(hEdit, 0, MSGF_MESSAGEBOX));
+        EXPECT_TRUE(TypeF1(dlg.m_btnExit.GetSafeHwnd(), 0));
+    };
+    EXPECT_EQ(0, AfxWinMain(GetModuleHandleA(NULL)));
+
+    ASSERT_EQ(2u, g_helpRequests.size());
+    EXPECT_EQ(0x20000u + IDD_PROPPAGE1, g_helpRequests[0].first);
+    EXPECT_EQ(0x20000u + IDD_UNINSTALL_DIALOG, g_helpRequests[1].first);
+    // Named after the running program: the test executable here.
+    const std::string& file = g_helpRequests[0].second;
+    ASSERT_GT(file.size(), 4u);
+    EXPECT_EQ(".HLP", file.substr(file.size() - 4));
+    EXPECT_NE(std::string::npos, file.find("app_window_tests.HLP"));
+    EXPECT_TRUE(boxes.boxes.empty());
 }

@@ -1,0 +1,10 @@
+# The tree removal's tests. The link test needs Unix links inside the prefix, which only
+# the Linux side can make: a fixture lays them out before the tests run.
+add_executable(remover_tests ${CMAKE_CURRENT_LIST_DIR}/TreeRemoverTest.cpp)
+target_link_libraries(remover_tests PRIVATE orvalis_remover GTest::gtest_main)
+add_dependencies(remover_tests wineprefix)
+add_test(NAME remover_links_setup COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/make-links.sh ${ORVALIS_PREFIX})
+set_tests_properties(remover_links_setup PROPERTIES FIXTURES_SETUP remover_links)
+gtest_discover_tests(remover_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    WORKING_DIRECTORY ${ORVALIS_STAGE}
+    PROPERTIES FIXTURES_REQUIRED remover_links)

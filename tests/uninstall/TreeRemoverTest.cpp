@@ -1,0 +1,513 @@
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/FileException.h"
+#include "framework/Wide.h"
+#include "uninstall/TreeRemover.h"
+
+namespace
+{
+std::wstring Ext(const std::wstring& strPath)
+{
+    return Wide::ExtendedPath(strPath);
+}
+
+bool Exists(const std::wstring& strPath)
+{
+    return GetFileAttributesW(Ext(strPath).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void MakeDir(const std::wstring& strPath)
+{
+    EXPECT_TRUE(CreateDirectoryW(Ext(strPath).c_str(), NULL) || GetLastError() == ERROR_ALREADY_EXISTS)
+        << Wide::ToAnsi(strPath.c_str());
+}
+
+void MakeFile(const std::wstring& strPath, DWORD dwAttributes = 0)
+{
+    HANDLE h = CreateFileW(Ext(strPath).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, dwAttributes, NULL);
+    EXPECT_NE(INVALID_HANDLE_VALUE, h) << Wide::ToAnsi(strPath.c_str());
+    DWORD n;
+    WriteFile(h, "photo", 5, &n, NULL);
+    CloseHandle(h);
+}
+
+// The tests' own clean-up, independent of the code under test; it leaves links alone.
+void Wipe(const std::wstring& strPath)
+{
+    DWORD dwAttributes = GetFileAttributesW(Ext(strPath).c_str());
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    SetFileAttributesW(Ext(strPath).c_str(), FILE_ATTRIBUTE_NORMAL);
+    if ((dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    {
+        DeleteFileW(Ext(strPath).c_str());
+        return;
+    }
+    if ((dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+    {
+        WIN32_FIND_DATAW data;
+        HANDLE hFind = FindFirstFileW(Ext(strPath + L"\\*").c_str(), &data);
+        if (hFind != INVALID_HANDLE_VALUE)
+        {
+            std::vector<std::wstring> names;
+            do
+            {
+                if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0)
+                    names.push_back(data.cFileName);
+            } while (FindNextFileW(hFind, &data));
+            FindClose(hFind);
+            for (const std::wstring& strName : names)
+                Wipe(strPath + L"\\" + strName);
+        }
+    }
+    RemoveDirectoryW(Ext(strPath).c_str());
+}
+
+// The names in a folder in the order the file search reports them.
+std::vector<std::wstring> SearchOrder(const std::wstring& strFolder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE hFind = FindFirstFileW(Ext(strFolder + L"\\*").c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return names;
+    do
+    {
+        if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0)
+            names.push_back(data.cFileName);
+    } while (FindNextFileW(hFind, &data));
+    FindClose(hFind);
+    return names;
+}
+
+std::wstring CurrentDirectory()
+{
+    WCHAR sz[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, sz);
+    return sz;
+}
+
+CString A(const std::wstring& strPath)
+{
+    return Wide::ToAnsi(strPath.c_str());
+}
+
+std::wstring W(const char* psz)
+{
+    std::wstring str;
+    Wide::FromAnsi(psz, str);
+    return str;
+}
+
+// A tree of a few levels: read-only and hidden files, empty and nested folders.
+std::vector<std::wstring> MakeTree(const std::wstring& strTop)
+{
+    MakeDir(strTop);
+    MakeDir(strTop + L"\\2024");
+    MakeDir(strTop + L"\\2024\\01");
+    MakeDir(strTop + L"\\2024\\02");
+    MakeDir(strTop + L"\\empty");
+    MakeFile(strTop + L"\\index.dat");
+    MakeFile(strTop + L"\\readonly.dat", FILE_ATTRIBUTE_READONLY);
+    MakeFile(strTop + L"\\hidden.dat", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    MakeFile(strTop + L"\\2024\\01\\img001.jpg", FILE_ATTRIBUTE_READONLY);
+    MakeFile(strTop + L"\\2024\\01\\img002.jpg");
+    MakeFile(strTop + L"\\2024\\02\\img003.jpg", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    return { strTop + L"\\index.dat", strTop + L"\\2024\\01\\img001.jpg", strTop + L"\\empty" };
+}
+
+class TreeRemoverTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const char* psz = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        m_strBase = L"C:\\OrvalisTest\\TreeRemover-" + std::wstring(psz, psz + strlen(psz));
+        Wipe(m_strBase);
+        MakeDir(m_strBase);
+        m_strCurrent = CurrentDirectory();
+    }
+
+    void TearDown() override
+    {
+        // Whatever the result, the removal leaves the working directory where it was.
+        EXPECT_EQ(m_strCurrent, CurrentDirectory());
+        SetCurrentDirectoryW(m_strCurrent.c_str());
+        Wipe(m_strBase);
+    }
+
+    std::wstring m_strBase;
+    std::wstring m_strCurrent;
+};
+}
+
+TEST_F(TreeRemoverTest, RemoveFolder_RemovesWholeTreeWithReadOnlyFiles)
+{
+    const std::wstring strTop = m_strBase + L"\\Orvalis";
+    MakeTree(strTop);
+    EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strTop), NULL));
+    EXPECT_FALSE(Exists(strTop));
+    EXPECT_TRUE(Exists(m_strBase));
+}
+
+// Right below the drive root the parent is the root folder itself.
+TEST_F(TreeRemoverTest, RemoveFolder_FolderInDriveRoot)
+{
+    const std::wstring strTop = L"C:\\OrvalisTreeRemoverRoot";
+    Wipe(strTop);
+    MakeTree(strTop);
+    EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strTop), NULL));
+    EXPECT_FALSE(Exists(strTop));
+    Wipe(strTop);
+}
+
+TEST_F(TreeRemoverTest, RemoveFolder_EmptyFolderAndMissingFolder)
+{
+    MakeDir(m_strBase + L"\\empty");
+    EXPECT_TRUE(CTreeRemover::RemoveFolder(A(m_strBase + L"\\empty"), NULL));
+    EXPECT_FALSE(Exists(m_strBase + L"\\empty"));
+    EXPECT_FALSE(CTreeRemover::RemoveFolder(A(m_strBase + L"\\empty"), NULL));
+    EXPECT_FALSE(CTreeRemover::RemoveFolder("", NULL));
+}
+
+TEST_F(TreeRemoverTest, RemoveFolder_OnAFile_FailsAndKeepsIt)
+{
+    MakeFile(m_strBase + L"\\file.jpg");
+    EXPECT_FALSE(CTreeRemover::RemoveFolder(A(m_strBase + L"\\file.jpg"), NULL));
+    EXPECT_TRUE(Exists(m_strBase + L"\\file.jpg"));
+}
+
+// The walk stops at the first entry it cannot delete: entries the search reported before
+// it are gone, the entry and all later ones stay.
+TEST_F(TreeRemoverTest, RemoveFolder_FileHeldOpen_StopsThere)
+{
+    const std::wstring strTop = m_strBase + L"\\Orvalis";
+    MakeDir(strTop);
+    for (int i = 0; i < 6; ++i)
+    {
+        MakeFile(strTop + L"\\file" + std::to_wstring(i) + L".jpg", i % 2 ? FILE_ATTRIBUTE_READONLY : 0);
+        MakeDir(strTop + L"\\dir" + std::to_wstring(i));
+        MakeFile(strTop + L"\\dir" + std::to_wstring(i) + L"\\inner.jpg");
+    }
+    const std::vector<std::wstring> order = SearchOrder(strTop);
+    ASSERT_EQ(12u, order.size());
+    size_t nHeld = order.size() / 2;
+    while (nHeld < order.size() && order[nHeld].compare(0, 4, L"file") != 0)
+        ++nHeld;
+    ASSERT_LT(nHeld, order.size());
+
+    // Opened without delete sharing, as another program holding the photo would.
+    HANDLE hHolder = CreateFileW((strTop + L"\\" + order[nHeld]).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hHolder);
+    EXPECT_FALSE(CTreeRemover::RemoveFolder(A(strTop), NULL));
+    CloseHandle(hHolder);
+
+    for (size_t i = 0; i < order.size(); ++i)
+        EXPECT_EQ(i >= nHeld, Exists(strTop + L"\\" + order[i])) << A(order[i]);
+    EXPECT_EQ(m_strCurrent, CurrentDirectory());
+
+    EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strTop), NULL));
+    EXPECT_FALSE(Exists(strTop));
+}
+
+TEST_F(TreeRemoverTest, RemoveFolder_FileHeldOpenDeeper_KeepsItsFolders)
+{
+    const std::wstring strTop = m_strBase + L"\\Orvalis";
+    MakeTree(strTop);
+    const std::wstring strHeld = strTop + L"\\2024\\02\\held.jpg";
+    MakeFile(strHeld);
+    HANDLE hHolder = CreateFileW(strHeld.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hHolder);
+    EXPECT_FALSE(CTreeRemover::RemoveFolder(A(strTop), NULL));
+    CloseHandle(hHolder);
+    EXPECT_TRUE(Exists(strHeld));
+    EXPECT_EQ(m_strCurrent, CurrentDirectory());
+}
+
+TEST_F(TreeRemoverTest, RemoveFolder_PathWithoutBackslash_TouchesNothing)
+{
+    MakeTree(m_strBase + L"\\Orvalis");
+    // From inside the base a relative name would find the tree.
+    ASSERT_TRUE(SetCurrentDirectoryW(m_strBase.c_str()));
+    EXPECT_FALSE(CTreeRemover::RemoveFolder("Orvalis", NULL));
+    EXPECT_FALSE(CTreeRemover::RemoveFolder("C:Orvalis", NULL));
+    EXPECT_FALSE(CTreeRemover::RemoveFolder(".\\Orvalis", NULL));
+    EXPECT_EQ(m_strBase, CurrentDirectory());
+    SetCurrentDirectoryW(m_strCurrent.c_str());
+    EXPECT_TRUE(Exists(m_strBase + L"\\Orvalis\\2024\\01\\img001.jpg"));
+}
+
+TEST_F(TreeRemoverTest, RemoveFolder_TrailingBackslash_TouchesNothing)
+{
+    const std::wstring strTop = m_strBase + L"\\Orvalis";
+    MakeTree(strTop);
+    EXPECT_FALSE(CTreeRemover::RemoveFolder(A(strTop + L"\\"), NULL));
+    EXPECT_FALSE(CTreeRemover::RemoveFolder(A(m_strBase + L"\\\\Orvalis"), NULL));
+    EXPECT_TRUE(Exists(strTop + L"\\2024\\01\\img001.jpg"));
+    EXPECT_TRUE(Exists(strTop + L"\\index.dat"));
+}
+
+// "..", "." and trailing dots or blanks would make the platform name another folder
+// than the text: "<tree>\sub\.." is the tree itself, "<tree>." is the tree.
+TEST_F(TreeRemoverTest, RemoveFolder_DotsAndTrailingBlanks_TouchNothing)
+{
+    const std::wstring strTop = m_strBase + L"\\Orvalis";
+    MakeTree(strTop);
+    for (const std::wstring& strPath : { strTop + L"\\2024\\..", strTop + L"\\.", strTop + L".", strTop + L" ",
+                                         strTop + L". ", m_strBase + L"\\.\\Orvalis", strTop + L"\\2024\\..\\empty" })
+        EXPECT_FALSE(CTreeRemover::RemoveFolder(A(strPath), NULL)) << A(strPath);
+    EXPECT_TRUE(Exists(strTop + L"\\2024\\01\\img001.jpg"));
+    EXPECT_TRUE(Exists(strTop + L"\\empty"));
+}
+
+TEST_F(TreeRemoverTest, RemoveFolder_KeepsTopLevelFolderOfKeptNameInAnyCase)
+{
+    const std::wstring strTop = m_strBase + L"\\Orvalis";
+    MakeTree(strTop);
+    MakeDir(strTop + L"\\ALBUM");
+    MakeDir(strTop + L"\\ALBUM\\2023");
+    MakeFile(strTop + L"\\ALBUM\\2023\\kept.jpg", FILE_ATTRIBUTE_READONLY);
+    // Deeper folders of that name, and a file of that name, are not spared.
+    MakeDir(strTop + L"\\2024\\Album");
+    MakeFile(strTop + L"\\2024\\Album\\gone.jpg");
+    MakeDir(strTop + L"\\2024\\01\\album");
+    MakeFile(strTop + L"\\albums");
+    MakeFile(strTop + L"\\2024\\album.jpg");
+
+    EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strTop), "Album"));
+    EXPECT_TRUE(Exists(strTop + L"\\ALBUM\\2023\\kept.jpg"));
+    std::vector<std::wstring> left = SearchOrder(strTop);
+    ASSERT_EQ(1u, left.size());
+    EXPECT_EQ(L"ALBUM", left[0]);
+}
+
+// Full-width capitals fold to full-width small letters, not to ASCII.
+TEST_F(TreeRemoverTest, RemoveFolder_KeptNameFoldsFullWidthLetters)
+{
+    const std::wstring strTop = m_strBase + L"\\Orvalis";
+    MakeDir(strTop);
+    const std::wstring strFullWidth = strTop + L"\\\xFF21\xFF2C\xFF22\xFF35\xFF2D";   // "ＡＬＢＵＭ"
+    MakeDir(strFullWidth);
+    MakeFile(strFullWidth + L"\\kept.jpg");
+    MakeDir(strTop + L"\\ALBUM");
+
+    EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strTop), "ａｌｂｕｍ"));
+    EXPECT_TRUE(Exists(strFullWidth + L"\\kept.jpg"));
+    EXPECT_FALSE(Exists(strTop + L"\\ALBUM"));
+
+    MakeDir(strTop + L"\\Album");
+    EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strTop), "album"));
+    EXPECT_TRUE(Exists(strTop + L"\\Album"));
+    EXPECT_FALSE(Exists(strFullWidth));
+}
+
+TEST_F(TreeRemoverTest, RemoveFolder_NoKeptName_RemovesFolderOfAnyName)
+{
+    const std::wstring strTop = m_strBase + L"\\Orvalis";
+    MakeDir(strTop);
+    MakeDir(strTop + L"\\Album");
+    EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strTop), ""));
+    EXPECT_FALSE(Exists(strTop));
+}
+
+// "ソ", "表" and "能" carry the trail byte 0x5C, which must never split a path.
+TEST_F(TreeRemoverTest, RemoveFolder_TrailByte5CNames)
+{
+    const std::wstring strSoft = m_strBase + W("\\ソフト");
+    const std::wstring strTop = strSoft + W("\\表示");
+    MakeDir(strSoft);
+    MakeDir(strTop);
+    MakeDir(strTop + W("\\ソフト"));
+    MakeDir(strTop + W("\\ソフト\\表示"));
+    MakeFile(strTop + W("\\ソフト\\表示\\能.jpg"), FILE_ATTRIBUTE_READONLY);
+    MakeFile(strTop + W("\\表示.txt"));
+    MakeDir(strTop + W("\\表"));
+
+    EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strTop), "表"));
+    EXPECT_TRUE(Exists(strTop + W("\\表")));
+    EXPECT_EQ(1u, SearchOrder(strTop).size());
+
+    EXPECT_TRUE(CTreeRemover::RemoveFolder(A(m_strBase) + "\\ソフト\\表示", NULL));
+    EXPECT_FALSE(Exists(strTop));
+    EXPECT_TRUE(Exists(strSoft));
+}
+
+TEST_F(TreeRemoverTest, RemoveFolder_NamesOutsideCodePage)
+{
+    const std::wstring strTop = m_strBase + L"\\Orvalis";
+    MakeDir(strTop);
+    MakeDir(strTop + L"\\\xD55C\xAD6D\xC5B4");                                   // Hangul
+    MakeFile(strTop + L"\\\xD55C\xAD6D\xC5B4\\\xD83D\xDE00.jpg", FILE_ATTRIBUTE_READONLY);   // emoji
+    MakeFile(strTop + L"\\\xD83D\xDCF7.jpg");
+    // "?" is what the narrow API makes of these names; no such entries exist.
+    MakeFile(strTop + L"\\a.jpg");
+    EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strTop), NULL));
+    EXPECT_FALSE(Exists(strTop));
+}
+
+TEST_F(TreeRemoverTest, RemoveFolder_PathsBeyondMaxPath)
+{
+    std::wstring strTop = m_strBase;
+    while (strTop.size() < 300)
+    {
+        strTop += L"\\long folder name for the album 0123456789";
+        MakeDir(strTop);
+    }
+    std::wstring strDeep = strTop;
+    while (strDeep.size() < 700)
+    {
+        strDeep += L"\\another long folder name 0123456789";
+        MakeDir(strDeep);
+        MakeFile(strDeep + L"\\photo with a long name 0123456789.jpg", FILE_ATTRIBUTE_READONLY);
+    }
+    ASSERT_TRUE(Exists(strDeep));
+
+    EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strTop), NULL));
+    EXPECT_FALSE(Exists(strTop));
+    EXPECT_TRUE(Exists(strTop.substr(0, strTop.rfind(L'\\'))));
+}
+
+// The status write-back raises the framework's file exception; it ends the removal, and
+// the handles the walk held are closed.
+TEST_F(TreeRemoverTest, RemoveFolder_StatusWriteBackFails_RaisesFileException)
+{
+    const std::wstring strTop = m_strBase + L"\\Orvalis";
+    MakeDir(strTop);
+    MakeDir(strTop + L"\\sub");
+    const std::wstring strFile = strTop + L"\\sub\\readonly.jpg";
+    MakeFile(strFile, FILE_ATTRIBUTE_READONLY);
+    // Held without write sharing: the write-back cannot open the file to set its times.
+    HANDLE hHolder = CreateFileW(strFile.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hHolder);
+    int cause = -1;
+    CString strName = "not cleared";
+    try
+    {
+        CTreeRemover::RemoveFolder(A(strTop), NULL);
+    }
+    catch (CFileException* e)
+    {
+        cause = e->m_cause;
+        strName = e->m_strFileName;
+        e->Delete();
+    }
+    CloseHandle(hHolder);
+    EXPECT_EQ(CFileException::sharingViolation, cause);
+    EXPECT_TRUE(strName.IsEmpty());
+    EXPECT_EQ(m_strCurrent, CurrentDirectory());
+
+    EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strTop), NULL));
+    EXPECT_FALSE(Exists(strTop));
+}
+
+TEST_F(TreeRemoverTest, RemoveTree_RemovesFolderNamedFromCurrentDirectory)
+{
+    MakeTree(m_strBase + L"\\Orvalis");
+    MakeTree(m_strBase + L"\\Other");
+    ASSERT_TRUE(SetCurrentDirectoryW(m_strBase.c_str()));
+    EXPECT_FALSE(CTreeRemover::RemoveTree("Other\\2024", NULL));
+    EXPECT_FALSE(CTreeRemover::RemoveTree("..", NULL));
+    EXPECT_FALSE(CTreeRemover::RemoveTree("", NULL));
+    EXPECT_TRUE(CTreeRemover::RemoveTree("Orvalis", "2024"));
+    EXPECT_EQ(m_strBase, CurrentDirectory());
+    SetCurrentDirectoryW(m_strCurrent.c_str());
+    EXPECT_TRUE(Exists(m_strBase + L"\\Orvalis\\2024\\01\\img001.jpg"));
+    EXPECT_FALSE(Exists(m_strBase + L"\\Orvalis\\index.dat"));
+    EXPECT_TRUE(Exists(m_strBase + L"\\Other\\2024\\01\\img001.jpg"));
+}
+
+// Links lead outside the tree; whatever the removal's result, nothing outside is lost.
+// (Wine follows its links even when asked not to, so there the removal stops at the first
+// link with FALSE; Windows removes the links themselves.)
+TEST_F(TreeRemoverTest, RemoveFolder_LinksToOutside_LeaveOutsideIntact)
+{
+    const std::wstring strLinks = L"C:\\OrvalisTest\\TreeRemoverLinks";
+    if (!Exists(strLinks + L"\\folder\\link\\keep1.txt"))
+        GTEST_SKIP() << "the link fixture (make-links.sh) has not run";
+    const std::wstring outside[] = {
+        strLinks + L"\\outside\\keep1.txt", strLinks + L"\\outside\\keep2.txt",
+        strLinks + L"\\outside\\inner\\keep3.txt", strLinks + L"\\outfile.txt", strLinks + L"\\empty",
+    };
+    // A folder link, a link to an empty folder, a file link, a link two levels down, and
+    // the named folder itself a link.
+    for (LPCWSTR pszTree : { L"\\folder", L"\\toempty", L"\\file", L"\\deep", L"\\top" })
+    {
+        CTreeRemover::RemoveFolder(A(strLinks + pszTree), NULL);
+        for (const std::wstring& strPath : outside)
+            EXPECT_TRUE(Exists(strPath)) << A(strPath) << " after removing " << A(pszTree);
+    }
+    EXPECT_EQ(m_strCurrent, CurrentDirectory());
+}
+
+TEST_F(TreeRemoverTest, IsRemovablePath_RefusesSystemAndShellFoldersInEverySpelling)
+{
+    static const int kFolders[] = {
+        CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_COMMON_DOCUMENTS,
+        CSIDL_MYPICTURES, CSIDL_COMMON_PICTURES, CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU,
+        CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_STARTUP, CSIDL_COMMON_STARTUP,
+        CSIDL_PROFILE, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_WINDOWS, CSIDL_SYSTEM,
+    };
+    for (int nFolder : kFolders)
+    {
+        WCHAR sz[MAX_PATH];
+        ASSERT_EQ(S_OK, SHGetFolderPathW(NULL, nFolder, NULL, SHGFP_TYPE_CURRENT, sz)) << nFolder;
+        const std::wstring strFolder = sz;
+        std::wstring strUpper = strFolder, strLower = strFolder;
+        CharUpperW(&strUpper[0]);
+        CharLowerW(&strLower[0]);
+        const std::wstring strParent = strFolder.substr(0, strFolder.rfind(L'\\'));
+        WCHAR szShort[MAX_PATH] = L"";
+        GetShortPathNameW(sz, szShort, MAX_PATH);
+        for (const std::wstring& strPath :
+             { strFolder, strUpper, strLower, strFolder + L".", strFolder + L" ", strFolder + L"\\",
+               strFolder + L"\\.", strFolder + L"\\Orvalis\\..", strParent, std::wstring(szShort) })
+        {
+            if (!strPath.empty())
+            {
+                EXPECT_FALSE(CTreeRemover::IsRemovablePath(A(strPath))) << A(strPath);
+            }
+        }
+        EXPECT_TRUE(CTreeRemover::IsRemovablePath(A(strFolder + L"\\Orvalis"))) << A(strFolder);
+    }
+
+    // Roots, relative paths, and the profiles: the folder of all of them and each one.
+    for (const char* psz : { "C:\\", "C:", "C:\\.", "\\\\server\\share", "\\\\server\\share\\", "\\\\?\\C:\\Orvalis",
+                             "Orvalis", "Program Files\\Orvalis", "C:\\users", "C:\\users\\Public", "C:\\USERS\\someone" })
+        EXPECT_FALSE(CTreeRemover::IsRemovablePath(psz)) << psz;
+    EXPECT_TRUE(CTreeRemover::IsRemovablePath("C:\\Program Files\\Orvalis"));
+    EXPECT_TRUE(CTreeRemover::IsRemovablePath("\\\\server\\share\\Orvalis"));
+    EXPECT_TRUE(CTreeRemover::IsRemovablePath(A(m_strBase)));
+}
+
+// The shell folders a faulty removal could reach in the test prefix: each holds a canary
+// that must survive every spelling of its folder.
+TEST_F(TreeRemoverTest, RemoveFolder_RefusesShellFoldersAndLeavesThemIntact)
+{
+    static const int kFolders[] = {
+        CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_MYPICTURES,
+        CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_STARTUP, CSIDL_COMMON_STARTUP,
+    };
+    for (int nFolder : kFolders)
+    {
+        WCHAR sz[MAX_PATH];
+        ASSERT_EQ(S_OK, SHGetFolderPathW(NULL, nFolder | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT, sz));
+        const std::wstring strFolder = sz;
+        const std::wstring strCanary = strFolder + L"\\orvalis-canary.txt";
+        MakeFile(strCanary);
+        MakeDir(strFolder + L"\\Orvalis");
+        std::wstring strUpper = strFolder;
+        CharUpperW(&strUpper[0]);
+        for (const std::wstring& strPath : { strFolder, strUpper, strFolder + L" ", strFolder + L".",
+                                             strFolder + L"\\Orvalis\\..", strFolder.substr(0, strFolder.rfind(L'\\')) })
+            EXPECT_FALSE(CTreeRemover::RemoveFolder(A(strPath), NULL)) << A(strPath);
+        EXPECT_TRUE(Exists(strCanary)) << A(strFolder);
+        EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strFolder + L"\\Orvalis"), NULL));
+        DeleteFileW(strCanary.c_str());
+    }
+}

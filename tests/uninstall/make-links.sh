@@ -1,0 +1,26 @@
+#!/bin/sh
+# make-links.sh PREFIX
+# Lays out, inside the test prefix only, a tree holding Unix links (which Wine shows as
+# links) to folders and a file outside it, for the tree removal's link test. Every link
+# target lies inside the same folder of the prefix.
+set -eu
+case "${1:-}" in /*) ;; *) echo "make-links.sh: PREFIX must be absolute" >&2; exit 2 ;; esac
+base="$1/drive_c/OrvalisTest/TreeRemoverLinks"
+[ -d "$1/drive_c" ] || { echo "make-links.sh: no prefix at $1" >&2; exit 2; }
+rm -rf "$base"
+mkdir -p "$base/outside/inner" "$base/empty"
+echo keep > "$base/outside/keep1.txt"
+echo keep > "$base/outside/keep2.txt"
+echo keep > "$base/outside/inner/keep3.txt"
+echo keep > "$base/outfile.txt"
+# One tree per kind of link, as a removal stops at the first link it cannot remove.
+for kind in folder toempty file deep; do
+    mkdir -p "$base/$kind/sub"
+    echo a > "$base/$kind/a.txt"
+    echo b > "$base/$kind/sub/b.txt"
+done
+ln -s ../outside "$base/folder/link"
+ln -s ../empty "$base/toempty/link"
+ln -s ../outfile.txt "$base/file/link.txt"
+ln -s ../../outside "$base/deep/sub/link"
+ln -s outside "$base/top"

@@ -1,0 +1,3 @@
+# The folder tree removal, its own library so that its tests and benchmark need no window code.
+add_library(orvalis_remover STATIC ${CMAKE_CURRENT_LIST_DIR}/TreeRemover.cpp)
+target_link_libraries(orvalis_remover PUBLIC orvalis_framework PRIVATE ntdll shell32 userenv)
