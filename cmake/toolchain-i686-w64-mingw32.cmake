@@ -1,17 +1,6 @@
-# 32-bit Windows, the shipped build. The -posix thread model is needed by GoogleTest.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86)
+# 32-bit Windows, the shipped build.
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-
-set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER  ${TOOLCHAIN_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
+set(CMAKE_SYSTEM_PROCESSOR x86)
 set(WINE_LOADER /usr/lib/wine/wine)
 set(WINE_ARCH win32)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_LOADER})
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

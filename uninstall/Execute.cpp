@@ -34,9 +34,9 @@ const char kMsgPartial[] = "削除に成功しました。";
 
 const int kCountedSteps = 5;
 
-// Holds the application mutex for one press. A run that completes hands the handle over to
-// the page, which keeps it until the program exits; an early return or a file exception
-// closes it, so a later press does not mistake our own handle for a running application.
+// Holds the application mutex for one press. A run that completes leaves the handle open
+// until the program exits; an early return or a file exception closes it, so that a later
+// press does not mistake our own handle for a running application.
 class CMutexHold
 {
 public:
@@ -58,7 +58,7 @@ BOOL DeleteKeyChildren(const CString& name)
     CStringArray* pList = key.EnumSubKeys();
     key.Close();
     if (pList == NULL)
-        return FALSE;
+        return TRUE;   // the deletion of the key itself tells whether it could go
     BOOL bOk = TRUE;
     for (int i = 0; i < pList->GetSize(); ++i)
     {
@@ -67,6 +67,24 @@ BOOL DeleteKeyChildren(const CString& name)
     }
     delete pList;
     return bOk;
+}
+
+// The top-level sub-folder of the installation folder to spare when the album stays: the
+// album's own name, or, for an album deeper inside, the sub-folder that holds it, so that
+// the photos are never removed with their ancestor. Trailing backslashes are not names.
+CString KeptName(const CString& strInstallFolder, CString strAlbumFolder)
+{
+    while (!strAlbumFolder.IsEmpty() && strAlbumFolder.ReverseFind('\\') == strAlbumFolder.GetLength() - 1)
+        strAlbumFolder = strAlbumFolder.Left(strAlbumFolder.GetLength() - 1);
+    int nInstall = strInstallFolder.GetLength();
+    if (nInstall > 0 && strAlbumFolder.GetLength() > nInstall + 1 && strAlbumFolder[nInstall] == '\\'
+        && strAlbumFolder.Left(nInstall).CompareNoCase(strInstallFolder) == 0)
+    {
+        CString strBelow = strAlbumFolder.Mid(nInstall + 1);
+        int nSeparator = strBelow.Find('\\');
+        return nSeparator < 0 ? strBelow : strBelow.Left(nSeparator);
+    }
+    return strAlbumFolder.Mid(strAlbumFolder.ReverseFind('\\') + 1);
 }
 
 // An empty folder would start "\OrvalisKicker.exe" from the root of the current drive.
@@ -157,8 +175,7 @@ void CPropPage1::OnExecute()
             }
             else
             {
-                CString strKept = strAlbumFolder.Mid(strAlbumFolder.ReverseFind('\\') + 1);
-                bRemoved = RemoveFolder(strInstallFolder, strKept);
+                bRemoved = RemoveFolder(strInstallFolder, KeptName(strInstallFolder, strAlbumFolder));
             }
             if (bRemoved)
                 ++nCount;
@@ -168,14 +185,16 @@ void CPropPage1::OnExecute()
 
     char szPath[MAX_PATH];
     UINT nLen = ::GetWindowsDirectoryA(szPath, 256);
-    if (nLen != 0 && nLen < 256)
+    if (nLen != 0)
     {
+        // A result of 256 or more means the buffer was too small and holds nothing.
+        BOOL bWindowsDir = nLen < 256;
         CString strStartMenu;
-        if (!bNT)
+        if (!bNT && bWindowsDir)
             strStartMenu = CString(szPath) + "\\" + kStartMenu9x;
-        else if (dwMajor < 5)
+        else if (bNT && dwMajor < 5 && bWindowsDir)
             strStartMenu = CString(szPath) + "\\" + kStartMenuNT4;
-        else if (::SHGetSpecialFolderPathA(m_hWnd, szPath, CSIDL_COMMON_STARTMENU, FALSE))
+        else if (bNT && dwMajor >= 5 && ::SHGetSpecialFolderPathA(m_hWnd, szPath, CSIDL_COMMON_STARTMENU, FALSE))
             strStartMenu = CString(szPath) + kStartMenuNT5;
         if (!strStartMenu.IsEmpty() && RemoveFolder(strStartMenu, NULL))
             ++nCount;

@@ -4,6 +4,8 @@
 #include <shlobj.h>
 #include <userenv.h>
 
+#include <wchar.h>
+
 #include <memory>
 #include <string>
 #include <utility>
@@ -252,18 +254,20 @@ public:
             if (SUCCEEDED(SHGetFolderPathW(NULL, nFolder | CSIDL_FLAG_DONT_VERIFY, NULL, SHGFP_TYPE_CURRENT, sz)))
                 Add(m_folders, sz);
         }
-        if (GetWindowsDirectoryW(sz, MAX_PATH) - 1 < MAX_PATH - 1)
+        // Each of these answers the length it wrote, 0 on failure, more when MAX_PATH is short.
+        auto fits = [](UINT n) { return n != 0 && n < MAX_PATH; };
+        if (fits(GetWindowsDirectoryW(sz, MAX_PATH)))
             Add(m_folders, sz);
-        if (GetSystemWindowsDirectoryW(sz, MAX_PATH) - 1 < MAX_PATH - 1)
+        if (fits(GetSystemWindowsDirectoryW(sz, MAX_PATH)))
             Add(m_folders, sz);
-        if (GetSystemDirectoryW(sz, MAX_PATH) - 1 < MAX_PATH - 1)
+        if (fits(GetSystemDirectoryW(sz, MAX_PATH)))
             Add(m_folders, sz);
-        if (GetSystemWow64DirectoryW(sz, MAX_PATH) - 1 < MAX_PATH - 1)
+        if (fits(GetSystemWow64DirectoryW(sz, MAX_PATH)))
             Add(m_folders, sz);
         // A 32-bit process is told the 32-bit Program Files; these name the native ones.
         for (LPCWSTR pszName : { L"ProgramW6432", L"CommonProgramW6432", L"ProgramFiles", L"ProgramFiles(x86)" })
         {
-            if (GetEnvironmentVariableW(pszName, sz, MAX_PATH) - 1 < MAX_PATH - 1)
+            if (fits(GetEnvironmentVariableW(pszName, sz, MAX_PATH)))
                 Add(m_folders, sz);
         }
 

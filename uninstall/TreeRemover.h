@@ -24,9 +24,9 @@ public:
     // The same for a folder named relative to the current directory; name is a single
     // folder name.
     static BOOL RemoveTree(const CString& name, LPCSTR keepName);
-    // FALSE for the paths RemoveFolder refuses whatever the disk holds: relative paths,
+    // FALSE for the paths RemoveFolder refuses before it removes anything: relative paths,
     // roots, "." and ".." components, names ending in a dot or a blank, and the Windows,
     // system, Program Files and profile folders, the shell's special folders, or an
-    // ancestor of any of them.
+    // ancestor of any of them, also when reached through a short name or a link.
     static BOOL IsRemovablePath(const CString& path);
 };

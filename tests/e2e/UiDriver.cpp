@@ -275,7 +275,9 @@ bool CUiDriver::Activate() const
     if (!active)
         active = m_hMain;
     SetForegroundWindow(active);
-    return WaitUntil([&] { return GetForegroundWindow() == active; });
+    // The system records the switch before the program has handled its activation, which
+    // moves the program's focus; wait for the program's side too.
+    return WaitUntil([&] { return GetForegroundWindow() == active && ActiveWindow() == active; });
 }
 
 bool CUiDriver::SysCommand(WPARAM command) const

@@ -443,6 +443,11 @@ TEST_F(TreeRemoverTest, RemoveFolder_LinksToOutside_LeaveOutsideIntact)
             EXPECT_TRUE(Exists(strPath)) << A(strPath) << " after removing " << A(pszTree);
     }
     EXPECT_EQ(m_strCurrent, CurrentDirectory());
+
+    // A link that leads to a refused folder is refused like the folder.
+    EXPECT_FALSE(CTreeRemover::IsRemovablePath(A(strLinks + L"\\windows")));
+    EXPECT_FALSE(CTreeRemover::RemoveFolder(A(strLinks + L"\\windows"), NULL));
+    EXPECT_TRUE(Exists(strLinks + L"\\windows\\system32"));
 }
 
 TEST_F(TreeRemoverTest, IsRemovablePath_RefusesSystemAndShellFoldersInEverySpelling)

@@ -24,3 +24,5 @@ ln -s ../empty "$base/toempty/link"
 ln -s ../outfile.txt "$base/file/link.txt"
 ln -s ../../outside "$base/deep/sub/link"
 ln -s outside "$base/top"
+# A link to the prefix's own Windows folder, which must be refused as the folder itself.
+ln -s ../../windows "$base/windows"
