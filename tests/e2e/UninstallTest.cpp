@@ -687,6 +687,30 @@ TEST_P(UninstallFolderTest, AlbumKeptInsideInstallFolder_OnlyTheAlbumAndItsFolde
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
+// An album further down than the top level is never removed with its ancestor: the
+// top-level folder holding it stays whole. A trailing backslash in the value is no name.
+TEST_P(UninstallFolderTest, AlbumKeptDeeperInside_ItsTopLevelFolderStaysWhole)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    const std::string album = std::string(kInstallFolder) + "\\Data\\写真表";
+    WriteFiles(album, { "IMG_0002.JPG" });
+    ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kProductKey, "AlbumFolder", album + "\\"));
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_TRUE(m_driver.Click(AlbumBox()));
+    ASSERT_TRUE(CUiDriver::WaitUntil([&] { return CUiDriver::CheckState(AlbumBox()) == BST_UNCHECKED; }));
+    const std::vector<std::string> kept = Below(ListTree(kInstallFolder), "Data");
+    ASSERT_LT(3u, kept.size());
+
+    HWND result = Confirm(IDYES);
+    ExpectBox(result, kMsgPartial);
+    ASSERT_TRUE(m_driver.Answer(result, IDOK));
+    ExpectDone(BST_UNCHECKED);
+
+    EXPECT_EQ(kept, ListTree(kInstallFolder));
+    EXPECT_TRUE(FileExists(album + "\\IMG_0002.JPG"));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+}
+
 TEST_P(UninstallFolderTest, AlbumKeptElsewhere_AlbumUntouched)
 {
     ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
