@@ -73,14 +73,27 @@ bool FileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string ParentOf(const std::string& path)
+{
+    size_t last = std::string::npos;
+    for (size_t i = 0; i < path.size(); ++i)
+    {
+        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size())
+            ++i;
+        else if (path[i] == '\\')
+            last = i;
+    }
+    return last == std::string::npos ? std::string() : path.substr(0, last);
+}
+
 bool MakeFolders(const std::string& path)
 {
     if (CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
         return true;
-    size_t slash = path.find_last_of('\\');
-    if (slash == std::string::npos || slash < 3)
+    const std::string parent = ParentOf(path);
+    if (parent.size() < 3)
         return false;
-    return MakeFolders(path.substr(0, slash)) && CreateDirectoryA(path.c_str(), nullptr);
+    return MakeFolders(parent) && CreateDirectoryA(path.c_str(), nullptr);
 }
 
 bool RemoveTestTree(const std::string& path)

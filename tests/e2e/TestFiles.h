@@ -13,6 +13,8 @@ std::vector<std::string> ListTree(const std::string& folder);
 bool WriteTextFile(const std::string& path, const std::string& text);
 bool ReadTextFile(const std::string& path, std::string& text);
 bool FileExists(const std::string& path);
+// The path up to its last backslash, stepping over double-byte characters.
+std::string ParentOf(const std::string& path);
 // Creates a folder and any missing parents.
 bool MakeFolders(const std::string& path);
 // Removes a folder tree made by a test. Fails on links (reparse points), which it leaves alone.

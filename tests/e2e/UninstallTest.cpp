@@ -78,19 +78,6 @@ double FileTimeMs(unsigned long long later, unsigned long long earlier)
 }
 
 // The path up to its last backslash; a trail byte 0x5C of a double-byte character is none.
-std::string ParentOf(const std::string& path)
-{
-    size_t last = std::string::npos;
-    for (size_t i = 0; i < path.size(); ++i)
-    {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size())
-            ++i;
-        else if (path[i] == '\\')
-            last = i;
-    }
-    return last == std::string::npos ? std::string() : path.substr(0, last);
-}
-
 std::string ShellFolder(int csidl)
 {
     char path[MAX_PATH] = "";
