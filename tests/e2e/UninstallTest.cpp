@@ -446,6 +446,21 @@ protected:
         EXPECT_TRUE(IsWindowEnabled(AlbumBox()));
     }
 
+    void ClearAlbumBox()
+    {
+        ASSERT_TRUE(m_driver.Click(AlbumBox()));
+        ASSERT_TRUE(CUiDriver::WaitUntil([&] { return CUiDriver::CheckState(AlbumBox()) == BST_UNCHECKED; }));
+    }
+
+    // Confirms, expects the result text, answers it and checks the page is done.
+    void RunToResult(const char* text, int albumCheck)
+    {
+        HWND result = Confirm(IDYES);
+        ExpectBox(result, text);
+        ASSERT_TRUE(m_driver.Answer(result, IDOK));
+        ExpectDone(albumCheck);
+    }
+
     void ExpectFootprintGone()
     {
         EXPECT_FALSE(FileExists(kInstallFolder));
@@ -658,15 +673,11 @@ TEST_P(UninstallFolderTest, AlbumKeptInsideInstallFolder_OnlyTheAlbumAndItsFolde
     // Only the top level is spared: a deeper folder of the same name goes.
     WriteFiles(kInstallFolder, { "Data\\Photo表\\deeper.jpg" });
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ASSERT_TRUE(m_driver.Click(AlbumBox()));
-    ASSERT_TRUE(CUiDriver::WaitUntil([&] { return CUiDriver::CheckState(AlbumBox()) == BST_UNCHECKED; }));
+    ASSERT_NO_FATAL_FAILURE(ClearAlbumBox());
     const std::vector<std::string> kept = Below(ListTree(kInstallFolder), kAlbumOnDisk);
     ASSERT_EQ(4u, kept.size());
 
-    HWND result = Confirm(IDYES);
-    ExpectBox(result, kMsgPartial);
-    ASSERT_TRUE(m_driver.Answer(result, IDOK));
-    ExpectDone(BST_UNCHECKED);
+    ASSERT_NO_FATAL_FAILURE(RunToResult(kMsgPartial, BST_UNCHECKED));
 
     EXPECT_EQ(kept, ListTree(kInstallFolder));
     EXPECT_FALSE(FileExists(m_startMenu));
@@ -683,15 +694,11 @@ TEST_P(UninstallFolderTest, AlbumKeptDeeperInside_ItsTopLevelFolderStaysWhole)
     WriteFiles(album, { "IMG_0002.JPG" });
     ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kProductKey, "AlbumFolder", album + "\\"));
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ASSERT_TRUE(m_driver.Click(AlbumBox()));
-    ASSERT_TRUE(CUiDriver::WaitUntil([&] { return CUiDriver::CheckState(AlbumBox()) == BST_UNCHECKED; }));
+    ASSERT_NO_FATAL_FAILURE(ClearAlbumBox());
     const std::vector<std::string> kept = Below(ListTree(kInstallFolder), "Data");
     ASSERT_LT(3u, kept.size());
 
-    HWND result = Confirm(IDYES);
-    ExpectBox(result, kMsgPartial);
-    ASSERT_TRUE(m_driver.Answer(result, IDOK));
-    ExpectDone(BST_UNCHECKED);
+    ASSERT_NO_FATAL_FAILURE(RunToResult(kMsgPartial, BST_UNCHECKED));
 
     EXPECT_EQ(kept, ListTree(kInstallFolder));
     EXPECT_TRUE(FileExists(album + "\\IMG_0002.JPG"));
@@ -703,16 +710,12 @@ TEST_P(UninstallFolderTest, AlbumKeptElsewhere_AlbumUntouched)
     ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
     WriteFiles(kInstallFolder, { "Photo表\\same name.txt" });
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ASSERT_TRUE(m_driver.Click(AlbumBox()));
-    ASSERT_TRUE(CUiDriver::WaitUntil([&] { return CUiDriver::CheckState(AlbumBox()) == BST_UNCHECKED; }));
+    ASSERT_NO_FATAL_FAILURE(ClearAlbumBox());
     const std::vector<std::string> album = ListTree(m_albumElsewhere);
     const std::vector<std::string> kept = Below(ListTree(kInstallFolder), kAlbumOnDisk);
     ASSERT_EQ(2u, kept.size());
 
-    HWND result = Confirm(IDYES);
-    ExpectBox(result, kMsgPartial);
-    ASSERT_TRUE(m_driver.Answer(result, IDOK));
-    ExpectDone(BST_UNCHECKED);
+    ASSERT_NO_FATAL_FAILURE(RunToResult(kMsgPartial, BST_UNCHECKED));
 
     EXPECT_EQ(album, ListTree(m_albumElsewhere));
     EXPECT_EQ(kept, ListTree(kInstallFolder)) << "a top-level folder of the album's name stays too";
