@@ -369,6 +369,16 @@ BOOL MarkForDeletion(HANDLE h)
     return SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof(info));
 }
 
+// Zero leaves the attributes unchanged, so "none" is written as FILE_ATTRIBUTE_NORMAL.
+// Times left zero stay as they are.
+BOOL SetAttributes(HANDLE h, DWORD dwAttributes)
+{
+    FILE_BASIC_INFO info;
+    ZeroMemory(&info, sizeof(info));
+    info.FileAttributes = dwAttributes != 0 ? dwAttributes : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(h, FileBasicInfo, &info, sizeof(info));
+}
+
 // An entry as the walk knows it: its path for the calls that take one, and the kernel's
 // name for it, against which each handle the walk opens is checked.
 struct CEntry
@@ -396,10 +406,11 @@ BOOL RemoveFile(HANDLE hFolder, const std::wstring& strName, BOOL bReadOnly, con
         return DeleteEntry(hFolder, strName, entry, FILE_NON_DIRECTORY_FILE);
 
     // The status write-back goes by path and opens the file without delete sharing. So the
-    // file is first opened for its attributes only, to make sure the path names this very
-    // file and no link (whose target the write-back would reach), and is then deleted
-    // through that same open file rather than by its name again.
-    CKernelHandle h = OpenEntry(hFolder, strName, FILE_READ_ATTRIBUTES, kDeleteShare, FILE_NON_DIRECTORY_FILE);
+    // file is first opened for its attributes only (which no sharing mode forbids), to make
+    // sure the path names this very file and no link (whose target the write-back would
+    // reach), and is then deleted through that same open file rather than by its name again.
+    CKernelHandle h = OpenEntry(hFolder, strName, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kDeleteShare,
+                                FILE_NON_DIRECTORY_FILE);
     BOOL bLink = FALSE;
     if (!h.IsValid() || !IsLink(h.Get(), bLink) || bLink || !IsAt(h.Get(), entry.strObject))
         return FALSE;
@@ -407,6 +418,10 @@ BOOL RemoveFile(HANDLE hFolder, const std::wstring& strName, BOOL bReadOnly, con
     if (CFile::GetStatus(entry.strPath.c_str(), status))
     {
         status.m_attribute &= ~CFile::readOnly;
+        // The attributes go through the checked handle first, as the write-back would set
+        // them: it then finds them in place and spares itself opening the file for them.
+        // Should this fail, the write-back sets them by path as ever.
+        SetAttributes(h.Get(), status.m_attribute);
         CFile::SetStatus(entry.strPath.c_str(), status);
     }
     CKernelHandle hDelete(ReOpenFile(h.Get(), DELETE, kDeleteShare, FILE_FLAG_OPEN_REPARSE_POINT));
