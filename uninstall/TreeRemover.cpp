@@ -525,6 +525,16 @@ BOOL RemoveHeldFolder(HANDLE hParent, const std::wstring& strName, const CEntry&
     return TRUE;
 }
 
+// A path is refused when it, its long form (strLong, empty when unknown) or where it leads
+// once links are followed is a protected folder or holds one.
+BOOL IsProtected(const CProtectedFolders& folders, const std::wstring& strPath, const std::wstring& strLong)
+{
+    if (folders.Covers(strPath) || (!strLong.empty() && folders.Covers(PlainPath(strLong))))
+        return TRUE;
+    std::wstring strResolved = ResolvedPath(strPath);
+    return !strResolved.empty() && folders.Covers(strResolved);
+}
+
 BOOL RemoveFolderW(const std::wstring& strPath, const std::wstring& strKeep)
 {
     if (NamesBelowRoot(strPath) < 1)
@@ -534,7 +544,7 @@ BOOL RemoveFolderW(const std::wstring& strPath, const std::wstring& strKeep)
     if (strLong.empty() || NamesBelowRoot(PlainPath(strLong)) < 1)
         return FALSE;
     CProtectedFolders protectedFolders;
-    if (protectedFolders.Covers(strPath) || protectedFolders.Covers(PlainPath(strLong)))
+    if (IsProtected(protectedFolders, strPath, strLong))
         return FALSE;
 
     std::wstring strParent = ParentPath(strLong);
@@ -600,12 +610,5 @@ BOOL CTreeRemover::IsRemovablePath(const CString& path)
     std::wstring strPath;
     if (path.IsEmpty() || !Wide::FromAnsi(path, strPath) || NamesBelowRoot(strPath) < 1)
         return FALSE;
-    CProtectedFolders protectedFolders;
-    if (protectedFolders.Covers(strPath))
-        return FALSE;
-    std::wstring strLong = LongPath(Wide::ExtendedPath(strPath));
-    if (!strLong.empty() && protectedFolders.Covers(PlainPath(strLong)))
-        return FALSE;
-    std::wstring strResolved = ResolvedPath(strPath);
-    return strResolved.empty() || !protectedFolders.Covers(strResolved);
+    return !IsProtected(CProtectedFolders(), strPath, LongPath(Wide::ExtendedPath(strPath)));
 }
