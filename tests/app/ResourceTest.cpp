@@ -128,6 +128,16 @@ Template ParseTemplate(const BYTE* base)
     return t;
 }
 
+// Position and size in dialog units, of a template or one of its controls.
+template <typename T>
+void ExpectPlaced(const T& item, int x, int y, int cx, int cy)
+{
+    EXPECT_EQ(x, item.x);
+    EXPECT_EQ(y, item.y);
+    EXPECT_EQ(cx, item.cx);
+    EXPECT_EQ(cy, item.cy);
+}
+
 // Resource compilers write the predefined classes either as atoms or as names.
 bool IsClass(const Item& item, const wchar_t* atom, const wchar_t* name)
 {
@@ -226,10 +236,7 @@ TEST_F(ResourceTest, MainDialogTemplate)
     EXPECT_TRUE(t.ex);
     EXPECT_EQ(0x90C800C0u, t.style);
     EXPECT_EQ(static_cast<DWORD>(WS_EX_APPWINDOW), t.exStyle);
-    EXPECT_EQ(0, t.x);
-    EXPECT_EQ(0, t.y);
-    EXPECT_EQ(223, t.cx);
-    EXPECT_EQ(179, t.cy);
+    ExpectPlaced(t, 0, 0, 223, 179);
     EXPECT_EQ(Wide("ｵﾙｳﾞｧﾘｽ ｱﾝｲﾝｽﾄｰﾗｰ"), t.caption);
     EXPECT_EQ(9, t.pointSize);
     EXPECT_EQ(1, t.charSet);
@@ -240,10 +247,7 @@ TEST_F(ResourceTest, MainDialogTemplate)
     EXPECT_EQ(0x50030001u, exit.style);
     EXPECT_EQ(Wide("終了"), exit.text);
     EXPECT_TRUE(IsClass(exit, L"#128", L"Button"));
-    EXPECT_EQ(170, exit.x);
-    EXPECT_EQ(150, exit.y);
-    EXPECT_EQ(50, exit.cx);
-    EXPECT_EQ(14, exit.cy);
+    ExpectPlaced(exit, 170, 150, 50, 14);
 }
 
 TEST_F(ResourceTest, PageTemplate_ControlsInTabOrder)
@@ -262,28 +266,19 @@ TEST_F(ResourceTest, PageTemplate_ControlsInTabOrder)
     EXPECT_EQ(IDC_BUTTON_EXECUTE, t.items[0].id);
     EXPECT_EQ(0x50014000u, t.items[0].style);
     EXPECT_EQ(Wide("実行"), t.items[0].text);
-    EXPECT_EQ(80, t.items[0].x);
-    EXPECT_EQ(120, t.items[0].y);
-    EXPECT_EQ(50, t.items[0].cx);
-    EXPECT_EQ(14, t.items[0].cy);
+    ExpectPlaced(t.items[0], 80, 120, 50, 14);
 
     EXPECT_EQ(IDC_EDIT_MESSAGE, t.items[1].id);
     EXPECT_EQ(0x50821805u, t.items[1].style);
     EXPECT_TRUE(IsClass(t.items[0], L"#128", L"Button"));
     EXPECT_TRUE(IsClass(t.items[1], L"#129", L"Edit"));
     EXPECT_TRUE(IsClass(t.items[2], L"#128", L"Button"));
-    EXPECT_EQ(20, t.items[1].x);
-    EXPECT_EQ(5, t.items[1].y);
-    EXPECT_EQ(175, t.items[1].cx);
-    EXPECT_EQ(105, t.items[1].cy);
+    ExpectPlaced(t.items[1], 20, 5, 175, 105);
 
     EXPECT_EQ(IDC_CHECK_DELETE_ALBUM, t.items[2].id);
     EXPECT_EQ(0x50010003u, t.items[2].style);
     EXPECT_EQ(Wide("ｱﾙﾊﾞﾑ削除"), t.items[2].text);
-    EXPECT_EQ(10, t.items[2].x);
-    EXPECT_EQ(123, t.items[2].y);
-    EXPECT_EQ(49, t.items[2].cx);
-    EXPECT_EQ(10, t.items[2].cy);
+    ExpectPlaced(t.items[2], 10, 123, 49, 10);
 }
 
 TEST_F(ResourceTest, AboutTemplate)
@@ -307,10 +302,7 @@ TEST_F(ResourceTest, AboutTemplate)
     EXPECT_EQ(-1, t.items[1].id);
     EXPECT_EQ(Wide("ｵﾙｳﾞｧﾘｽ ｱﾝｲﾝｽﾄｰﾗｰ V1.0.1.1"), t.items[1].text);
     EXPECT_EQ(static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_GROUP | SS_CENTER | SS_NOPREFIX), t.items[1].style);
-    EXPECT_EQ(40, t.items[1].x);
-    EXPECT_EQ(10, t.items[1].y);
-    EXPECT_EQ(160, t.items[1].cx);
-    EXPECT_EQ(8, t.items[1].cy);
+    ExpectPlaced(t.items[1], 40, 10, 160, 8);
 
     EXPECT_EQ(-1, t.items[2].id);
     EXPECT_EQ(static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_GROUP | SS_CENTER), t.items[2].style);
@@ -320,10 +312,7 @@ TEST_F(ResourceTest, AboutTemplate)
 
     EXPECT_EQ(IDOK, t.items[3].id);
     EXPECT_EQ(static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON), t.items[3].style);
-    EXPECT_EQ(205, t.items[3].x);
-    EXPECT_EQ(10, t.items[3].y);
-    EXPECT_EQ(32, t.items[3].cx);
-    EXPECT_EQ(14, t.items[3].cy);
+    ExpectPlaced(t.items[3], 205, 10, 32, 14);
 }
 
 TEST_F(ResourceTest, Icon_Has32And16At8BitsPerPixel)
