@@ -1,0 +1,152 @@
+#include "NtEntries.h"
+
+#include <winternl.h>
+
+#include <vector>
+
+#include "framework/Wide.h"
+#include "uninstall/PathRules.h"
+
+#ifndef FILE_OPEN_REPARSE_POINT
+#define FILE_OPEN_REPARSE_POINT 0x00200000
+#endif
+
+using PathRules::PlainPath;
+using PathRules::SameText;
+
+// The handle's name as the kernel knows it ("\Device\HarddiskVolume1\..." on Windows,
+// "\??\C:\..." under Wine), with no length limit.
+BOOL NtEntries::GetObjectName(HANDLE h, std::wstring& strName)
+{
+    struct ObjectName
+    {
+        UNICODE_STRING Name;
+    };
+    const OBJECT_INFORMATION_CLASS kObjectNameInformation = static_cast<OBJECT_INFORMATION_CLASS>(1);
+    union
+    {
+        ObjectName name;
+        BYTE bytes[2048];
+    } small;
+    std::vector<BYTE> large;
+    PVOID pBuffer = &small;
+    ULONG cbBuffer = sizeof(small);
+    for (int nTry = 0; nTry < 2; ++nTry)
+    {
+        ULONG cbNeeded = 0;
+        NTSTATUS status = NtQueryObject(h, kObjectNameInformation, pBuffer, cbBuffer, &cbNeeded);
+        if (status >= 0)
+        {
+            const UNICODE_STRING& name = static_cast<ObjectName*>(pBuffer)->Name;
+            strName.assign(name.Buffer, name.Length / sizeof(WCHAR));
+            return !strName.empty();
+        }
+        // Whatever the platform says it needs, a name never exceeds what UNICODE_STRING holds.
+        large.resize(sizeof(ObjectName) + 0x10000);
+        pBuffer = large.data();
+        cbBuffer = static_cast<ULONG>(large.size());
+    }
+    return FALSE;
+}
+
+// The handle's full path in the "\\?\" form, links resolved.
+BOOL NtEntries::GetFinalPath(HANDLE h, std::wstring& strPath)
+{
+    strPath.resize(MAX_PATH);
+    for (;;)
+    {
+        DWORD n = GetFinalPathNameByHandleW(h, &strPath[0], static_cast<DWORD>(strPath.size()),
+                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0)
+            break;
+        if (n < strPath.size())
+        {
+            strPath.resize(n);
+            return TRUE;
+        }
+        strPath.resize(n + 1);
+    }
+    // Wine answers only up to MAX_PATH here, but its kernel name is the DOS path.
+    std::wstring strName;
+    if (!GetObjectName(h, strName) || strName.compare(0, 4, L"\\??\\") != 0)
+        return FALSE;
+    strPath = L"\\\\?\\" + strName.substr(4);
+    return TRUE;
+}
+
+// Where a path leads once links on the way are followed; empty when it leads nowhere.
+std::wstring NtEntries::ResolvedPath(const std::wstring& strPath)
+{
+    std::wstring strFinal;
+    CKernelHandle h(CreateFileW(Wide::ExtendedPath(strPath).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, NULL));
+    if (!h.IsValid() || !GetFinalPath(h.Get(), strFinal))
+        return std::wstring();
+    return PlainPath(strFinal);
+}
+
+// Opens an entry of an open folder by its bare name, never through a link: where the
+// platform honours it, a link is opened as itself.
+CKernelHandle NtEntries::OpenEntry(HANDLE hFolder, const std::wstring& strName, ACCESS_MASK access, ULONG share, ULONG options)
+{
+    if (strName.empty() || strName.size() > 0x7FFF / sizeof(WCHAR))
+    {
+        SetLastError(ERROR_INVALID_NAME);
+        return CKernelHandle();
+    }
+    UNICODE_STRING name;
+    name.Buffer = const_cast<PWSTR>(strName.c_str());
+    name.Length = static_cast<USHORT>(strName.size() * sizeof(WCHAR));
+    name.MaximumLength = name.Length;
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE, hFolder, NULL);
+    IO_STATUS_BLOCK io;
+    HANDLE h = NULL;
+    NTSTATUS status = NtCreateFile(&h, access | SYNCHRONIZE, &attributes, &io, NULL, 0, share, FILE_OPEN,
+                                   options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, NULL, 0);
+    if (status < 0)
+    {
+        SetLastError(RtlNtStatusToDosError(status));
+        return CKernelHandle();
+    }
+    return CKernelHandle(h);
+}
+
+// Only symbolic links, junctions and mount points count as links; other reparse points
+// (cloud-file placeholders and the like) are ordinary entries.
+BOOL NtEntries::IsLink(HANDLE h, BOOL& bLink)
+{
+    FILE_ATTRIBUTE_TAG_INFO info;
+    if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof(info)))
+        return FALSE;
+    bLink = (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0
+         && (info.ReparseTag == IO_REPARSE_TAG_SYMLINK || info.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT);
+    return TRUE;
+}
+
+// A platform that follows links even when asked not to (Wine follows its Unix links) gives
+// a handle to the link's target; its name then differs from the one the walk expects.
+BOOL NtEntries::IsAt(HANDLE h, const std::wstring& strObject)
+{
+    std::wstring strName;
+    return GetObjectName(h, strName) && SameText(strName, strObject);
+}
+
+// The entry goes when the handle is closed.
+BOOL NtEntries::MarkForDeletion(HANDLE h)
+{
+    FILE_DISPOSITION_INFO info;
+    info.DeleteFile = TRUE;
+    return SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof(info));
+}
+
+// Zero leaves the attributes unchanged, so "none" is written as FILE_ATTRIBUTE_NORMAL.
+// Times left zero stay as they are.
+BOOL NtEntries::SetAttributes(HANDLE h, DWORD dwAttributes)
+{
+    FILE_BASIC_INFO info;
+    ZeroMemory(&info, sizeof(info));
+    info.FileAttributes = dwAttributes != 0 ? dwAttributes : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(h, FileBasicInfo, &info, sizeof(info));
+}
