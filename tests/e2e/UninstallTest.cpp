@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
 #include "AppVersion.h"
@@ -112,7 +113,8 @@ bool IsWow64()
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-// The setting the program runs in, in the words ctest's entries for other settings look for.
+// The setting this test, and so the program, runs in, worded as ctest's entries for the other
+// settings expect it.
 std::string Setting()
 {
     return "system code page " + std::to_string(SystemCodePage()) + ", this process " + std::to_string(GetACP())
