@@ -17,7 +17,10 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-# Without a Japanese locale Wine runs with code page 1252 instead of 932.
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
-    $sudo localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
-fi
+# Without a Japanese locale Wine runs with code page 1252 instead of 932. The tests also run
+# under an English system code page (en_US: 1252) and a UTF-8 one (hi_IN: 65001).
+for l in ja_JP en_US hi_IN; do
+    if ! locale -a 2>/dev/null | grep -qix "$l.utf8"; then
+        $sudo localedef -i $l -f UTF-8 $l.UTF-8
+    fi
+done

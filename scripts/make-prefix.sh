@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# make-prefix.sh DIR [null|x11]
+# make-prefix.sh DIR [null|x11] [win32|win64]
 # Creates a Wine prefix that cannot reach the host: no Z: drive, profile folders that are real
 # folders instead of links into the host's home, Japanese fonts, and the given display driver
-# (null needs no X server; x11 is for the demo and screenshots).
+# (null needs no X server; x11 is for the demo and screenshots). The prefix is of the build's
+# architecture unless told: a 64-bit prefix runs the 32-bit build under WoW64.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
 dir=$1
 driver=${2:-null}
+arch=${3:-$ORVALIS_ARCH}
 case "$dir" in /*) ;; *) echo "make-prefix.sh: DIR must be absolute" >&2; exit 2 ;; esac
 export WINEPREFIX=$dir
+case "$arch" in
+    "$ORVALIS_ARCH") ;;
+    win64) export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 ;;
+    *) echo "make-prefix.sh: a $arch prefix cannot run the $ORVALIS_ARCH build" >&2; exit 2 ;;
+esac
 
 [ -d "$dir" ] && { WINEPREFIX=$dir wineserver -k 2>/dev/null || true; rm -rf "$dir"; }
 "$WINELOADER" wineboot -i >/dev/null 2>&1
@@ -35,4 +42,5 @@ if [ "$driver" = null ]; then reg 'HKCU\Software\Wine\Drivers' /v Graphics /d nu
 wineserver -k
 wineserver -w
 [ ! -e "$dir/dosdevices/z:" ] || { echo "make-prefix.sh: Z: still mapped" >&2; exit 1; }
+[ -z "$(find "$dir/drive_c" -type l)" ] || { echo "make-prefix.sh: links left on drive C:" >&2; exit 1; }
 touch "$dir/.orvalis-prefix"

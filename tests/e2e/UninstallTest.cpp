@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
 #include "AppVersion.h"
@@ -34,8 +35,11 @@ void PrintTo(const SKind& kind, std::ostream* os)
 const SKind kKinds[] = {
     { "Win98", "win98", k9x },
     { "NT40", "nt40", kNT4 },
+    { "WinXP", "winxp", kNT5 },
     { "Win7", "win7", kNT5 },
+    { "Win10", "win10", kNT5 },
 };
+const SKind& kWin7 = kKinds[3];
 
 const char kAppTitle[] = "ｵﾙｳﾞｧﾘｽ ｱﾝｲﾝｽﾄﾗｰ";
 const char kMsgRunning[] = "オルヴァリスが起動しています。終了させてから実行してください。";
@@ -51,7 +55,6 @@ const char kProductKey[] = "Software\\Halvik\\Orvalis";
 const char kUninstallParent[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvalis";
 
-const char kInstallFolder[] = "C:\\Program Files\\Orvalis";
 const char kDataFolder[] = "C:\\Orvalis Data";
 // Last names with a trail byte 0x5C (表) and spelled in the registry in another case than on
 // disk: the kept name must be cut and compared the way the code page and the file system do.
@@ -84,11 +87,59 @@ std::string ShellFolder(int csidl)
     return SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE) ? path : "";
 }
 
+// Where a 32-bit installer puts the product: Program Files as this process, built alike, sees
+// it; "Program Files (x86)" under WoW64 on a 64-bit Windows.
+std::string InstallFolderHere()
+{
+    const std::string programFiles = ShellFolder(CSIDL_PROGRAM_FILES);
+    return programFiles.empty() ? "" : programFiles + "\\Orvalis";
+}
+
+const std::string kInstallFolder = InstallFolderHere();
+
+// The ANSI code page of the system locale, which a program gets unless its manifest names its
+// own; a locale without one (Unicode only) gives UTF-8.
+UINT SystemCodePage()
+{
+    char text[8] = "";
+    GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, text, sizeof(text));
+    const UINT codePage = static_cast<UINT>(atoi(text));
+    return codePage != 0 ? codePage : CP_UTF8;
+}
+
+bool IsWow64()
+{
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// The setting this test, and so the program, runs in, worded as ctest's entries for the other
+// settings expect it.
+std::string Setting()
+{
+    return "system code page " + std::to_string(SystemCodePage()) + ", this process " + std::to_string(GetACP())
+         + ", WoW64 " + (IsWow64() ? "yes" : "no") + ", installation folder " + kInstallFolder;
+}
+
+bool KeyIn64BitView(const std::string& path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 std::string WindowsFolder()
 {
     char path[MAX_PATH] = "";
     UINT n = GetWindowsDirectoryA(path, sizeof(path));
     return n > 0 && n < sizeof(path) ? path : "";
+}
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // The lines only before ("- ") and only after ("+ "), one per line; empty when the sorted
@@ -190,7 +241,10 @@ struct SSnapshot
 // The key's subtree as the registry saves it, one line per key and per value (with its key),
 // without the modification times that the removal of a sub-key changes on its parent. A save
 // is one request instead of one per key and value; it leaves out volatile keys, among them
-// Wine's own "Temporary System Parameters" that a first start under win98 adds.
+// Wine's own "Temporary System Parameters" that a first start under win98 adds. Wine's font
+// settings are left out too: Wine rewrites them for the code page of each process that starts
+// (the companion's, which names none in a manifest, under an English locale). Under WoW64 the
+// 64-bit view is saved: it holds the 32-bit one as its Wow6432Node.
 std::vector<std::string> SavedKey(HKEY root, const char* path)
 {
     static const bool backupEnabled = [] {
@@ -207,7 +261,7 @@ std::vector<std::string> SavedKey(HKEY root, const char* path)
         return ok;
     }();
     HKEY key = nullptr;
-    if (!backupEnabled || RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (!backupEnabled || RegOpenKeyExA(root, path, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
         return { "<not saved>" };
     const char file[] = "C:\\OrvalisTest\\uninstall-snapshot.reg";
     DeleteFileA(file);
@@ -219,6 +273,7 @@ std::vector<std::string> SavedKey(HKEY root, const char* path)
     DeleteFileA(file);
     std::vector<std::string> lines;
     std::string section;
+    bool fonts = false;
     for (size_t start = 0, end; start < text.size(); start = end + 1)
     {
         end = text.find('\n', start);
@@ -231,9 +286,11 @@ std::vector<std::string> SavedKey(HKEY root, const char* path)
         if (close != std::string::npos)
         {
             section = line.substr(0, close + 1);
-            lines.push_back(section);
+            fonts = EndsWith(section, "Fonts]") || EndsWith(section, "FontSubstitutes]");
+            if (!fonts)
+                lines.push_back(section);
         }
-        else
+        else if (!fonts)
         {
             lines.push_back(section + "\t" + line);
         }
@@ -266,6 +323,15 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_version.IsSet());
+        static const std::string setting = [] {
+            const std::string text = Setting();
+            printf("[setting] %s\n", text.c_str());
+            return text;
+        }();
+        const char* expected = getenv("ORVALIS_E2E_SETTING");
+        ASSERT_TRUE(expected == nullptr || setting.find(expected) != std::string::npos)
+            << "runs in " << setting << ", not in " << expected;
+        ASSERT_FALSE(kInstallFolder.empty());
         const EKind kind = GetParam().kind;
         const std::string windir = WindowsFolder();
         ASSERT_FALSE(windir.empty());
@@ -381,6 +447,12 @@ protected:
         ASSERT_TRUE(RegSetDword(HKEY_LOCAL_MACHINE, std::string(kProductKey) + "\\Setup\\Win\\A", "Y", 20));
         ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "ｵﾙｳﾞｧﾘｽ"));
         ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "OrvalisUninstaller.exe"));
+        if (IsWow64())
+        {
+            // Like a 32-bit installer's, in the 32-bit view only, where the program must look.
+            ASSERT_FALSE(KeyIn64BitView(kProductKey));
+            ASSERT_TRUE(KeyIn64BitView("Software\\WOW6432Node\\Halvik\\Orvalis"));
+        }
     }
 
     void BuildFootprint(bool albumInside)
@@ -816,4 +888,4 @@ std::string KindName(const ::testing::TestParamInfo<SKind>& info)
 }
 
 INSTANTIATE_TEST_SUITE_P(PlatformKinds, UninstallTest, ::testing::ValuesIn(kKinds), KindName);
-INSTANTIATE_TEST_SUITE_P(PlatformKinds, UninstallFolderTest, ::testing::Values(kKinds[2]), KindName);
+INSTANTIATE_TEST_SUITE_P(PlatformKinds, UninstallFolderTest, ::testing::Values(kWin7), KindName);
