@@ -168,16 +168,9 @@ bool RegDeleteLink(HKEY root, const std::string& path)
     typedef LONG(NTAPI * NtDeleteKeyFn)(HANDLE);
     static const NtDeleteKeyFn deleteKey = reinterpret_cast<NtDeleteKeyFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
-    {
-        CKey key;
-        if (RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, DELETE, &key) == ERROR_SUCCESS && deleteKey)
-            deleteKey(key);
-    }
-    HKEY key = nullptr;
-    LONG rc = RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, &key);
-    if (rc == ERROR_SUCCESS)
-        RegCloseKey(key);
-    return rc == ERROR_FILE_NOT_FOUND;
+    CKey key;
+    LONG rc = RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, DELETE, &key);
+    return rc == ERROR_FILE_NOT_FOUND || (rc == ERROR_SUCCESS && deleteKey && deleteKey(key) >= 0);
 }
 
 bool RegSetString(HKEY root, const std::string& path, const char* name, const std::string& value)

@@ -40,7 +40,7 @@ bool RegSetWideString(HKEY root, const std::string& path, const char* name, cons
 // A registry link at path leading to target, a kernel name ("\Registry\Machine\Software\...").
 bool RegCreateLink(HKEY root, const std::string& path, const std::wstring& target);
 // Deletes the link at path as the link (the other helpers would reach its target); true if
-// nothing is left there.
+// there is none left.
 bool RegDeleteLink(HKEY root, const std::string& path);
 
 // A subtree as sorted one-line records, for "nothing else changed" comparisons:
