@@ -225,8 +225,8 @@ BOOL CRegistryKey::DeleteSubKey(LPCTSTR subKeyName)
     return TRUE;
 }
 
-// The wide call is looked up: Windows 95 lacks it. A value stored without its terminating
-// zero is taken to its returned size.
+// The wide call is looked up, so that the program's imports stay within what Windows 95
+// exports. A value stored without its terminating zero is taken to its returned size.
 LONG CRegistryKey::GetWideValue(LPCTSTR valueName, std::wstring& out)
 {
     RegQueryValueExWFn pQuery = reinterpret_cast<RegQueryValueExWFn>(
