@@ -2,6 +2,10 @@
 
 #include <string.h>
 
+#include <vector>
+
+#include "framework/Wide.h"
+
 namespace
 {
 // What a value read may take; a longer value is refused rather than cut.
@@ -10,6 +14,81 @@ const DWORD kValueBufferSize = 1024;
 // name of 255 characters needs up to 510 bytes in code page 932.
 const DWORD kNameBufferSize = 256;
 const DWORD kLongNameBufferSize = 1024;
+
+typedef LONG(WINAPI* RegQueryValueExWFn)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+typedef LONG(NTAPI* NtDeleteKeyFn)(HANDLE);
+
+// Owns a key handle opened by a tree deletion.
+class CHeldKey
+{
+public:
+    CHeldKey() : m_hKey(NULL) {}
+    ~CHeldKey() { if (m_hKey != NULL) RegCloseKey(m_hKey); }
+    CHeldKey(const CHeldKey&) = delete;
+    CHeldKey& operator=(const CHeldKey&) = delete;
+    HKEY* Receive() { return &m_hKey; }
+    HKEY Get() const { return m_hKey; }
+
+private:
+    HKEY m_hKey;
+};
+
+// The direct sub-keys' names in index order. A name too long for the first buffer is read
+// again with a larger one; any result but success ends the list, so a failing index cannot
+// repeat forever. FALSE when the list ended on an error rather than at its end.
+BOOL ListSubKeys(HKEY hKey, CStringArray& names)
+{
+    char szShort[kNameBufferSize];
+    char szLong[kLongNameBufferSize];
+    for (DWORD dwIndex = 0;; ++dwIndex)
+    {
+        FILETIME ftLastWrite;
+        DWORD cchName = sizeof(szShort);
+        char* pszName = szShort;
+        LONG lResult = RegEnumKeyExA(hKey, dwIndex, szShort, &cchName, NULL, NULL, NULL, &ftLastWrite);
+        if (lResult == ERROR_MORE_DATA)
+        {
+            cchName = sizeof(szLong);
+            pszName = szLong;
+            lResult = RegEnumKeyExA(hKey, dwIndex, szLong, &cchName, NULL, NULL, NULL, &ftLastWrite);
+        }
+        if (lResult != ERROR_SUCCESS)
+            return lResult == ERROR_NO_MORE_ITEMS;
+        names.Add(CString(pszName, static_cast<int>(cchName)));
+    }
+}
+
+// A link key opened as itself holds where it leads in this value (NtQueryKey's flags would
+// tell too, but Wine does not answer that query).
+BOOL IsLinkKey(HKEY hKey)
+{
+    DWORD dwType = 0;
+    DWORD cbData = 0;
+    return RegQueryValueExA(hKey, "SymbolicLinkValue", NULL, &dwType, NULL, &cbData) == ERROR_SUCCESS
+        && dwType == REG_LINK;
+}
+
+// Every key is opened relative to its parent and as itself, so that no link on the way is
+// followed; a link is deleted through its own handle (RegDeleteKey would delete its target).
+BOOL DeleteTree(HKEY hParent, LPCSTR pszName, NtDeleteKeyFn pDeleteKey)
+{
+    CHeldKey key;
+    if (RegOpenKeyExA(hParent, pszName, REG_OPTION_OPEN_LINK, KEY_READ | DELETE, key.Receive()) != ERROR_SUCCESS)
+        return FALSE;
+    if (!IsLinkKey(key.Get()))
+    {
+        CStringArray names;
+        BOOL bOk = ListSubKeys(key.Get(), names);
+        for (int i = 0; i < names.GetSize(); ++i)
+        {
+            if (!DeleteTree(key.Get(), names.GetAt(i), pDeleteKey))
+                bOk = FALSE;
+        }
+        if (!bOk)
+            return FALSE;
+    }
+    return pDeleteKey(key.Get()) >= 0;
+}
 }
 
 CRegistryKey::CRegistryKey(LPCTSTR name)
@@ -33,13 +112,13 @@ BOOL CRegistryKey::Close()
     return TRUE;
 }
 
-BOOL CRegistryKey::Open()
+LONG CRegistryKey::Open()
 {
     HKEY hKey = NULL;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_strSubKey, 0, m_samDesired, &hKey) != ERROR_SUCCESS)
-        return FALSE;
-    m_hKey = hKey;
-    return TRUE;
+    LONG lResult = RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_strSubKey, 0, m_samDesired, &hKey);
+    if (lResult == ERROR_SUCCESS)
+        m_hKey = hKey;
+    return lResult;
 }
 
 // Value reads and writes open with full access and create the key when it is missing.
@@ -59,7 +138,7 @@ LONG CRegistryKey::Create(DWORD* pdwDisposition)
 BOOL CRegistryKey::KeyExists()
 {
     Close();
-    BOOL bOpened = Open();
+    BOOL bOpened = Open() == ERROR_SUCCESS;
     Close();
     return bOpened;
 }
@@ -116,37 +195,18 @@ BOOL CRegistryKey::SetValue(LPCTSTR valueName, CString value)
     return bOk;
 }
 
-// Names in the registry's index order. A name too long for the first buffer is read again
-// with a larger one; any result but success ends the list, so a failing index cannot
-// repeat forever.
+// Names in the registry's index order, as far as the registry lists them.
 CStringArray* CRegistryKey::EnumSubKeys()
 {
     if (m_hKey != NULL)
         Close();
     CStringArray* pNames = new CStringArray;
-    if (!Open())
+    if (Open() != ERROR_SUCCESS)
     {
         delete pNames;
         return NULL;
     }
-    char szShort[kNameBufferSize];
-    char szLong[kLongNameBufferSize];
-    for (DWORD dwIndex = 0;; ++dwIndex)
-    {
-        FILETIME ftLastWrite;
-        DWORD cchName = sizeof(szShort);
-        char* pszName = szShort;
-        LONG lResult = RegEnumKeyExA(m_hKey, dwIndex, szShort, &cchName, NULL, NULL, NULL, &ftLastWrite);
-        if (lResult == ERROR_MORE_DATA)
-        {
-            cchName = sizeof(szLong);
-            pszName = szLong;
-            lResult = RegEnumKeyExA(m_hKey, dwIndex, szLong, &cchName, NULL, NULL, NULL, &ftLastWrite);
-        }
-        if (lResult != ERROR_SUCCESS)
-            break;
-        pNames->Add(CString(pszName, static_cast<int>(cchName)));
-    }
+    ListSubKeys(m_hKey, *pNames);
     Close();
     return pNames;
 }
@@ -157,10 +217,62 @@ BOOL CRegistryKey::DeleteSubKey(LPCTSTR subKeyName)
 {
     if (m_hKey != NULL)
         Close();
-    if (!Open())
+    if (Open() != ERROR_SUCCESS)
         return FALSE;
     if (RegDeleteKeyA(m_hKey, subKeyName) != ERROR_SUCCESS)
         return FALSE;
     Close();
     return TRUE;
+}
+
+// The wide call is looked up, so that the program's imports stay within what Windows 95
+// exports. A value stored without its terminating zero is taken to its returned size.
+LONG CRegistryKey::GetWideValue(LPCTSTR valueName, std::wstring& out)
+{
+    RegQueryValueExWFn pQuery = reinterpret_cast<RegQueryValueExWFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegQueryValueExW")));
+    std::wstring strName;
+    if (pQuery == NULL || !Wide::FromAnsi(valueName, strName))
+        return ERROR_CALL_NOT_IMPLEMENTED;
+    if (m_hKey != NULL)
+        Close();
+    LONG lResult = Open();
+    if (lResult != ERROR_SUCCESS)
+        return lResult;
+    std::vector<WCHAR> buffer(MAX_PATH);
+    DWORD dwType = 0;
+    DWORD cbData = 0;
+    // A value that grows between the calls is asked for again.
+    for (int nTry = 0; nTry < 3; ++nTry)
+    {
+        cbData = static_cast<DWORD>(buffer.size() * sizeof(WCHAR));
+        lResult = pQuery(m_hKey, strName.c_str(), NULL, &dwType, reinterpret_cast<LPBYTE>(buffer.data()), &cbData);
+        if (lResult != ERROR_MORE_DATA)
+            break;
+        buffer.resize(cbData / sizeof(WCHAR) + 1);
+    }
+    Close();
+    if (lResult != ERROR_SUCCESS)
+        return lResult;
+    if (dwType != REG_SZ)
+        return ERROR_INVALID_DATATYPE;
+    size_t nLength = cbData / sizeof(WCHAR);
+    out.assign(buffer.data(), nLength);
+    out.resize(wcsnlen(out.c_str(), nLength));
+    return ERROR_SUCCESS;
+}
+
+// NtDeleteKey is looked up: the removal of links needs it, and the program's imports stay
+// within what every platform it runs on exports.
+BOOL CRegistryKey::DeleteSubTree(LPCTSTR subKeyName)
+{
+    NtDeleteKeyFn pDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+    if (m_hKey != NULL)
+        Close();
+    if (pDeleteKey == NULL || Open() != ERROR_SUCCESS)
+        return FALSE;
+    BOOL bOk = DeleteTree(m_hKey, subKeyName, pDeleteKey);
+    Close();
+    return bOk;
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/String.h"
 #include "framework/StringArray.h"
 
@@ -25,8 +27,15 @@ public:
     CStringArray* EnumSubKeys();
     BOOL DeleteSubKey(LPCTSTR subKeyName);
 
+    // NT only. A string value as the registry holds it, without the code page's losses:
+    // ERROR_SUCCESS for a REG_SZ value, ERROR_FILE_NOT_FOUND when there is none.
+    LONG GetWideValue(LPCTSTR valueName, std::wstring& out);
+    // NT only. Deletes a direct sub-key with everything below it; a registry link goes as
+    // the link itself and what it leads to is never touched.
+    BOOL DeleteSubTree(LPCTSTR subKeyName);
+
 private:
-    BOOL Open();
+    LONG Open();
     LONG Create(DWORD* pdwDisposition);
 
     HKEY m_hKey;

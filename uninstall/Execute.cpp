@@ -4,9 +4,14 @@
 #include <prsht.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <string>
+
 #include "framework/MessageBox.h"
 #include "framework/WaitCursor.h"
+#include "framework/Wide.h"
 #include "registry/RegistryKey.h"
+#include "uninstall/PathRules.h"
 #include "uninstall/TreeRemover.h"
 
 namespace
@@ -50,47 +55,185 @@ private:
     HANDLE m_h;
 };
 
-// Deletes every key below name, deepest first, so that the key itself can then go on NT,
-// where a key with sub-keys cannot be deleted.
-BOOL DeleteKeyChildren(const CString& name)
+// Marks a press as running for as long as it runs, also when a file exception ends it.
+class CRunning
 {
-    CRegistryKey key(name);
-    CStringArray* pList = key.EnumSubKeys();
-    key.Close();
-    if (pList == NULL)
-        return TRUE;   // the deletion of the key itself tells whether it could go
-    BOOL bOk = TRUE;
-    for (int i = 0; i < pList->GetSize(); ++i)
+public:
+    explicit CRunning(BOOL& bRunning) : m_bRunning(bRunning) { m_bRunning = TRUE; }
+    ~CRunning() { m_bRunning = FALSE; }
+
+private:
+    CRunning(const CRunning&);
+    CRunning& operator=(const CRunning&);
+    BOOL& m_bRunning;
+};
+
+// A folder value of the product key. On NT the registry holds it in Unicode and the narrow
+// reading may have lost characters to the code page ('?', or a best-fit such as e for é):
+// it is read wide as well, and a value whose readings differ is not known.
+struct SFolderValue
+{
+    CString strText;       // the narrow reading
+    std::wstring strPath;  // the value itself; empty when missing or not known
+    BOOL bKnown;
+};
+
+void ReadFolderValue(CRegistryKey& key, LPCSTR pszName, BOOL bNT, SFolderValue& value)
+{
+    value.strText.Empty();
+    value.strPath.clear();
+    value.bKnown = TRUE;
+    BOOL bNarrow = key.GetValue(pszName, value.strText, "");
+    if (!bNT)
     {
-        if (!DeleteKeyChildren(name + "\\" + pList->GetAt(i)) || !key.DeleteSubKey(pList->GetAt(i)))
-            bOk = FALSE;
+        // The 9x registry holds code-page text: the narrow reading is the value.
+        value.bKnown = Wide::FromAnsi(value.strText, value.strPath);
+        return;
     }
-    delete pList;
-    return bOk;
+    std::wstring strWide, strNarrow;
+    LONG lWide = key.GetWideValue(pszName, strWide);
+    if (!bNarrow && lWide == ERROR_FILE_NOT_FOUND)
+        return;
+    if (!bNarrow || lWide != ERROR_SUCCESS || !Wide::FromAnsi(value.strText, strNarrow) || strNarrow != strWide)
+    {
+        value.bKnown = FALSE;
+        return;
+    }
+    value.strPath = strWide;
 }
 
-// The top-level sub-folder of the installation folder to spare when the album stays: the
-// album's own name, or, for an album deeper inside, the sub-folder that holds it, so that
-// the photos are never removed with their ancestor. Trailing backslashes are not names.
-CString KeptName(const CString& strInstallFolder, CString strAlbumFolder)
+// The form in which two spellings of one folder compare equal: "\" separators, "." and ".."
+// resolved, and the long names of the part that exists. Empty for what is not a full path.
+std::wstring ComparablePath(std::wstring strPath)
 {
-    while (!strAlbumFolder.IsEmpty() && strAlbumFolder.ReverseFind('\\') == strAlbumFolder.GetLength() - 1)
-        strAlbumFolder = strAlbumFolder.Left(strAlbumFolder.GetLength() - 1);
-    int nInstall = strInstallFolder.GetLength();
-    if (nInstall > 0 && strAlbumFolder.GetLength() > nInstall + 1 && strAlbumFolder[nInstall] == '\\'
-        && strAlbumFolder.Left(nInstall).CompareNoCase(strInstallFolder) == 0)
+    std::replace(strPath.begin(), strPath.end(), L'/', L'\\');
+    size_t nRoot;
+    if (strPath.size() >= 3 && strPath[1] == L':' && strPath[2] == L'\\')
     {
-        CString strBelow = strAlbumFolder.Mid(nInstall + 1);
-        int nSeparator = strBelow.Find('\\');
-        return nSeparator < 0 ? strBelow : strBelow.Left(nSeparator);
+        nRoot = 3;
     }
-    return strAlbumFolder.Mid(strAlbumFolder.ReverseFind('\\') + 1);
+    else if (strPath.compare(0, 2, L"\\\\") == 0 && strPath.size() > 2 && strPath[2] != L'?' && strPath[2] != L'.')
+    {
+        size_t nServer = strPath.find(L'\\', 2);
+        nRoot = nServer == std::wstring::npos ? std::wstring::npos : strPath.find(L'\\', nServer + 1);
+        if (nRoot == std::wstring::npos)
+            nRoot = strPath.size();
+    }
+    else
+    {
+        return std::wstring();
+    }
+    std::wstring strOut = strPath.substr(0, nRoot);
+    const size_t nRootLength = strOut.size();
+    for (size_t i = nRoot; i < strPath.size();)
+    {
+        size_t j = strPath.find(L'\\', i);
+        if (j == std::wstring::npos)
+            j = strPath.size();
+        const std::wstring strName = strPath.substr(i, j - i);
+        if (strName == L"..")
+        {
+            if (strOut.size() > nRootLength)
+                strOut = PathRules::ParentPath(strOut);
+            if (strOut.size() < nRootLength)
+                strOut = strPath.substr(0, nRootLength);
+        }
+        else if (!strName.empty() && strName != L".")
+        {
+            strOut = PathRules::JoinPath(strOut, strName);
+        }
+        i = j + 1;
+    }
+    if (PathRules::NamesBelowRoot(strOut) < 0)
+        return std::wstring();
+
+    // Wine expands short names only in the plain form, so the "\\?\" form is kept for what
+    // is too long for the plain one.
+    std::wstring strHead = strOut;
+    std::wstring strTail;
+    while (PathRules::NamesBelowRoot(strHead) > 0)
+    {
+        std::wstring strLong = PathRules::LongPath(strHead.size() < MAX_PATH ? strHead : Wide::ExtendedPath(strHead));
+        if (!strLong.empty())
+            return PathRules::PlainPath(strLong) + strTail;
+        size_t n = strHead.rfind(L'\\');
+        strTail = strHead.substr(n) + strTail;
+        strHead = strHead.substr(0, n);
+    }
+    return strOut;
 }
 
-// An empty folder would start "\OrvalisKicker.exe" from the root of the current drive.
+// The top-level sub-folder of the installation folder to spare when the album stays: for an
+// album inside, the one that is or holds it, so that the photos never go with their ancestor;
+// for an album elsewhere, the one of the album's own name.
+std::wstring KeptName(const std::wstring& strInstall, const std::wstring& strAlbum)
+{
+    if (PathRules::IsBelow(strInstall, strAlbum))
+    {
+        size_t nStart = strInstall.size() + (strInstall[strInstall.size() - 1] == L'\\' ? 0 : 1);
+        size_t nEnd = strAlbum.find(L'\\', nStart);
+        return strAlbum.substr(nStart, nEnd == std::wstring::npos ? std::wstring::npos : nEnd - nStart);
+    }
+    return strAlbum.substr(strAlbum.rfind(L'\\') + 1);
+}
+
+// NT takes the names as they are; on 9x a name must be code-page text, and one that is not
+// cannot be told apart from the one its narrow form names.
+BOOL RemoveFolderAt(BOOL bNT, const std::wstring& strPath, const std::wstring& strKeep)
+{
+    if (bNT)
+        return CTreeRemover::RemoveFolder(strPath, strKeep);
+    CString strNarrowPath = Wide::ToAnsi(strPath.c_str());
+    CString strNarrowKeep = Wide::ToAnsi(strKeep.c_str());
+    std::wstring strBack, strKeepBack;
+    if (!Wide::FromAnsi(strNarrowPath, strBack) || strBack != strPath || !Wide::FromAnsi(strNarrowKeep, strKeepBack)
+        || strKeepBack != strKeep)
+        return FALSE;
+    return CPropPage1::RemoveFolder(strNarrowPath, strNarrowKeep);
+}
+
+// Removes the album and the installation folder as the check box says; returns how many of
+// the two steps count. The photos are never risked: with the box cleared the installation
+// folder stays whole when the album is it, holds it, or cannot be placed; with the box
+// ticked an album holding the installation folder (and with it whatever lies beside that)
+// is not removed. Neither step so left out counts.
+int RemoveFolders(BOOL bNT, BOOL bDeleteAlbum, const SFolderValue& install, const SFolderValue& album)
+{
+    const std::wstring strInstall = ComparablePath(install.strPath);
+    const std::wstring strAlbum = ComparablePath(album.strPath);
+    const BOOL bAlbumPlaced = album.bKnown && (album.strPath.empty() || !strAlbum.empty());
+    const BOOL bAlbumIsInstall = !strAlbum.empty() && !strInstall.empty() && PathRules::SameText(strAlbum, strInstall);
+    const BOOL bAlbumHoldsInstall = !strAlbum.empty() && PathRules::IsBelow(strAlbum, strInstall);
+
+    int nCount = 0;
+    if (bDeleteAlbum && !strAlbum.empty() && !bAlbumIsInstall && !bAlbumHoldsInstall)
+    {
+        if (RemoveFolderAt(bNT, strAlbum, std::wstring()))
+            nCount = 1;
+    }
+    if (strInstall.empty())
+        return nCount;
+    if (bDeleteAlbum)
+    {
+        // An album that is the installation folder goes with it, once, and counts with it.
+        if (RemoveFolderAt(bNT, strInstall, std::wstring()))
+            nCount += bAlbumIsInstall ? 2 : 1;
+    }
+    else if (bAlbumPlaced && !bAlbumIsInstall && !bAlbumHoldsInstall)
+    {
+        std::wstring strKeep = strAlbum.empty() ? std::wstring() : KeptName(strInstall, strAlbum);
+        if (RemoveFolderAt(bNT, strInstall, strKeep))
+            ++nCount;
+    }
+    return nCount;
+}
+
+// Only from a folder that the removal would accept: an empty folder would start
+// "\OrvalisKicker.exe" from the root of the current drive, and a root or a system folder may
+// hold any program.
 void LaunchKicker(const CString& strInstallFolder)
 {
-    if (strInstallFolder.IsEmpty())
+    if (strInstallFolder.IsEmpty() || !CTreeRemover::IsRemovablePath(strInstallFolder))
         return;
     CString strApplication = strInstallFolder + kKickerFile;
     char szCommandLine[sizeof(kKickerCommandLine)];
@@ -122,6 +265,13 @@ void DeleteShortcut(HWND hWnd, int nFolder, LPCSTR pszFormat)
 
 void CPropPage1::OnExecute()
 {
+    // A press that comes while a run waits in one of its boxes (the second click of a double
+    // click) is part of that run; so is one after the run, which disabled the button (Wine
+    // delivers a posted click even then).
+    if (m_bRunning || !m_btnExecute.IsWindowEnabled())
+        return;
+    CRunning running(m_bRunning);
+
     // The sheet that hosts this page is the main dialog's.
     HWND hTab = reinterpret_cast<HWND>(::SendMessageA(::GetParent(m_hWnd), PSM_GETTABCONTROL, 0, 0));
     if (hTab != NULL)
@@ -151,35 +301,15 @@ void CPropPage1::OnExecute()
     DWORD dwMajor = osvi.dwMajorVersion;
 
     int nCount = 0;
-    CString strInstallFolder;
-    CString strAlbumFolder;
     CRegistryKey product(kProductKey);
     if (product.KeyExists())
     {
-        product.GetValue("InstallFolder", strInstallFolder, "");
-        LaunchKicker(strInstallFolder);
+        SFolderValue install, album;
+        ReadFolderValue(product, "InstallFolder", bNT, install);
+        LaunchKicker(install.bKnown ? install.strText : CString());
         ::Sleep(kKickerWait);
-        product.GetValue("AlbumFolder", strAlbumFolder, "");
-
-        if (!strAlbumFolder.IsEmpty() && m_bDeleteAlbum)
-        {
-            if (RemoveFolder(strAlbumFolder, NULL))
-                nCount = 1;
-        }
-        if (!strInstallFolder.IsEmpty())
-        {
-            BOOL bRemoved;
-            if (m_bDeleteAlbum)
-            {
-                bRemoved = RemoveFolder(strInstallFolder, NULL);
-            }
-            else
-            {
-                bRemoved = RemoveFolder(strInstallFolder, KeptName(strInstallFolder, strAlbumFolder));
-            }
-            if (bRemoved)
-                ++nCount;
-        }
+        ReadFolderValue(product, "AlbumFolder", bNT, album);
+        nCount += RemoveFolders(bNT, m_bDeleteAlbum, install, album);
         product.Close();
     }
 
@@ -202,12 +332,9 @@ void CPropPage1::OnExecute()
 
     if (bNT)
     {
-        BOOL bOk = DeleteKeyChildren(kProductKey);
+        // Links below the product key go as links: what they lead to is another's.
         CRegistryKey maker(kMakerKey);
-        if (!maker.DeleteSubKey(kProductName))
-            bOk = FALSE;
-        maker.Close();
-        if (bOk)
+        if (maker.DeleteSubTree(kProductName))
             ++nCount;
     }
     else

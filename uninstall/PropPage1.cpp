@@ -20,7 +20,7 @@ BEGIN_MESSAGE_MAP(CPropPage1, CPropertyPage)
     ON_BN_CLICKED(IDC_BUTTON_EXECUTE, OnExecute)
 END_MESSAGE_MAP()
 
-CPropPage1::CPropPage1() : CPropertyPage(IDD), m_bDeleteAlbum(TRUE)
+CPropPage1::CPropPage1() : CPropertyPage(IDD), m_bDeleteAlbum(TRUE), m_bRunning(FALSE)
 {
 }
 

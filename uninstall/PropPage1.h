@@ -34,6 +34,9 @@ public:
     BOOL m_bDeleteAlbum;
 
 protected:
+    // TRUE while a press runs, so that another press cannot start a second run.
+    BOOL m_bRunning;
+
     void DoDataExchange(CDataExchange* pDX) override;
 
     DECLARE_MESSAGE_MAP()

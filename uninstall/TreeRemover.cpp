@@ -227,6 +227,11 @@ BOOL CTreeRemover::RemoveFolder(const CString& path, LPCSTR keepName)
     return RemoveFolderW(strPath, strKeep);
 }
 
+BOOL CTreeRemover::RemoveFolder(const std::wstring& path, const std::wstring& keepName)
+{
+    return !path.empty() && RemoveFolderW(path, keepName);
+}
+
 BOOL CTreeRemover::RemoveTree(const CString& name, LPCSTR keepName)
 {
     std::wstring strName, strKeep;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/String.h"
 
 // Removes folder trees for the uninstall. Entries go in the order the file search reports
@@ -21,6 +23,8 @@ public:
     // or empty, spares the direct sub-folder of that name, compared without regard to case
     // (full-width letters included); deeper folders of that name are removed.
     static BOOL RemoveFolder(const CString& path, LPCSTR keepName);
+    // The same for wide texts, for names the code page cannot hold.
+    static BOOL RemoveFolder(const std::wstring& path, const std::wstring& keepName);
     // The same for a folder named relative to the current directory; name is a single
     // folder name.
     static BOOL RemoveTree(const CString& name, LPCSTR keepName);

@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace
 {
@@ -138,6 +139,38 @@ bool RegSetRaw(HKEY root, const std::string& path, const char* name, DWORD type,
         return false;
     return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
                           static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+}
+
+bool RegSetWideString(HKEY root, const std::string& path, const char* name, const std::wstring& value)
+{
+    CKey key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)
+        != ERROR_SUCCESS)
+        return false;
+    const std::wstring wideName(name, name + strlen(name));
+    return RegSetValueExW(key, wideName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+bool RegCreateLink(HKEY root, const std::string& path, const std::wstring& target)
+{
+    CKey key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    // The target is stored without a terminating zero.
+    return RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
+                          static_cast<DWORD>(target.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+bool RegDeleteLink(HKEY root, const std::string& path)
+{
+    typedef LONG(NTAPI * NtDeleteKeyFn)(HANDLE);
+    static const NtDeleteKeyFn deleteKey = reinterpret_cast<NtDeleteKeyFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+    CKey key;
+    LONG rc = RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, DELETE, &key);
+    return rc == ERROR_FILE_NOT_FOUND || (rc == ERROR_SUCCESS && deleteKey && deleteKey(key) >= 0);
 }
 
 bool RegSetString(HKEY root, const std::string& path, const char* name, const std::string& value)

@@ -35,6 +35,13 @@ bool RegDeleteTreeAll(HKEY root, const std::string& path);  // the key itself to
 bool RegSetString(HKEY root, const std::string& path, const char* name, const std::string& value);
 bool RegSetDword(HKEY root, const std::string& path, const char* name, DWORD value);
 bool RegSetRaw(HKEY root, const std::string& path, const char* name, DWORD type, const std::string& data);
+// For texts that code page 932 cannot hold.
+bool RegSetWideString(HKEY root, const std::string& path, const char* name, const std::wstring& value);
+// A registry link at path leading to target, a kernel name ("\Registry\Machine\Software\...").
+bool RegCreateLink(HKEY root, const std::string& path, const std::wstring& target);
+// Deletes the link at path as the link (the other helpers would reach its target); true if
+// there is none left.
+bool RegDeleteLink(HKEY root, const std::string& path);
 
 // A subtree as sorted one-line records, for "nothing else changed" comparisons:
 // "<key>" for each key and "<key>\t<value>\t<type>\t<data in hex>" for each value, key paths

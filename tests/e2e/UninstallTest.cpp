@@ -54,6 +54,9 @@ const char kMakerKey[] = "Software\\Halvik";
 const char kProductKey[] = "Software\\Halvik\\Orvalis";
 const char kUninstallParent[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvalis";
+const char kProductLink[] = "Software\\Halvik\\Orvalis\\Link";
+const char kLinkTarget[] = "Software\\OrvalisTest_Other";
+const wchar_t kLinkTargetName[] = L"\\Registry\\Machine\\Software\\OrvalisTest_Other";
 
 const char kDataFolder[] = "C:\\Orvalis Data";
 // Last names with a trail byte 0x5C (表) and spelled in the registry in another case than on
@@ -315,10 +318,10 @@ SSnapshot TakeSnapshot()
 
 // Each test builds the footprint an installation leaves for the platform kind under test, and
 // removes whatever is left of it, and of the folders and keys it had to add around it, after.
-class UninstallTest : public ::testing::TestWithParam<SKind>
+class UninstallFixture : public ::testing::Test
 {
 protected:
-    UninstallTest() : m_version(GetParam().wineVersion) {}
+    explicit UninstallFixture(const SKind& kind) : m_kind(kind.kind), m_version(kind.wineVersion) {}
 
     void SetUp() override
     {
@@ -332,7 +335,7 @@ protected:
         ASSERT_TRUE(expected == nullptr || setting.find(expected) != std::string::npos)
             << "runs in " << setting << ", not in " << expected;
         ASSERT_FALSE(kInstallFolder.empty());
-        const EKind kind = GetParam().kind;
+        const EKind kind = m_kind;
         const std::string windir = WindowsFolder();
         ASSERT_FALSE(windir.empty());
         if (kind == k9x)
@@ -407,6 +410,7 @@ protected:
         RemoveTestTree(m_startMenu);
         RemoveTestTree(m_desktopLink);
         RemoveTestTree(m_startupLink);
+        RegDeleteLink(HKEY_LOCAL_MACHINE, kProductLink);
         RegDeleteTreeAll(HKEY_LOCAL_MACHINE, kProductKey);
         RegDeleteTreeAll(HKEY_LOCAL_MACHINE, kUninstallKey);
     }
@@ -556,6 +560,7 @@ protected:
         EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     }
 
+    const EKind m_kind;
     CAppVersion m_version;
     CUiDriver m_driver;  // after m_version: the program ends before its version is put back
     std::string m_startMenu;
@@ -568,13 +573,28 @@ protected:
     bool m_bMadeUninstallParent = false;
 };
 
+class UninstallTest : public ::testing::WithParamInterface<SKind>, public UninstallFixture
+{
+protected:
+    UninstallTest() : UninstallFixture(GetParam()) {}
+};
+
+// With a registry link below the product key (NT only: 9x has none) to another product's key,
+// which must stay as it is.
 TEST_P(UninstallTest, FullFootprint_RemovesExactlyItAfterTheCompanionAndTheWait)
 {
+    CRegistryBackup other(HKEY_LOCAL_MACHINE, kLinkTarget);
+    ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kLinkTarget, "Keep", "me"));
+    ASSERT_TRUE(RegSetDword(HKEY_LOCAL_MACHINE, std::string(kLinkTarget) + "\\Sub", "N", 1));
     double start = NowMs();
     const SSnapshot before = TakeSnapshot();
     printf("[timing] snapshot %.0f ms, %zu files, %zu machine, %zu user lines\n", NowMs() - start,
            before.files.size(), before.machine.size(), before.user.size());
     ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    if (m_kind != k9x)
+    {
+        ASSERT_TRUE(RegCreateLink(HKEY_LOCAL_MACHINE, kProductLink, kLinkTargetName));
+    }
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     ASSERT_EQ(BST_CHECKED, CUiDriver::CheckState(AlbumBox()));
 
@@ -795,6 +815,172 @@ TEST_P(UninstallFolderTest, AlbumKeptElsewhere_AlbumUntouched)
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
 }
 
+namespace
+{
+enum EStays { kWhole, kOnly, kAllBut, kNothing };
+
+// How InstallFolder and AlbumFolder are spelled, and what of the installation folder stays.
+// In the spellings {I} is the installation folder, {i} its short form, {s} the short form of
+// its folder Data\ソフト, and {h} that of its album whose name code page 932 lacks.
+struct SAlbumCase
+{
+    const char* name;
+    const wchar_t* install;
+    const wchar_t* album;
+    bool deleteAlbum;
+    const char* result;
+    EStays stays;
+    const wchar_t* top;   // the top-level folder that kOnly and kAllBut mean
+    bool kicker;          // the companion is started
+};
+
+void PrintTo(const SAlbumCase& albumCase, std::ostream* os)
+{
+    *os << albumCase.name;
+}
+
+const wchar_t kInstallFolderW[] = L"C:\\Program Files\\Orvalis";
+// Album names that code page 932 lacks: one it reads as "??", one it reads as "Photos d'ete".
+const wchar_t kLackedName[] = L"\xC0AC\xC9C4";
+const wchar_t kBestFitName[] = L"Photos d'\x00E9t\x00E9";
+
+const SAlbumCase kAlbumCases[] = {
+    { "SameAsInstallFolder", L"{I}", L"{I}", false, kMsgPartial, kWhole, L"", true },
+    { "SameAsInstallFolderTicked", L"{I}", L"{I}\\", true, kMsgComplete, kNothing, L"", true },
+    { "InstallFolderShortName", L"{i}", L"{I}\\Data\\ソフト", false, kMsgPartial, kOnly, L"Data", true },
+    { "AlbumShortName", L"{I}", L"{s}", false, kMsgPartial, kOnly, L"Data", true },
+    { "DotComponent", L"{I}", L"{I}\\.\\Photo表", false, kMsgPartial, kOnly, L"Photo表", true },
+    { "ForwardSlashes", L"{I}", L"C:/Program Files/Orvalis/Photo表", false, kMsgPartial, kOnly, L"Photo表", true },
+    { "NameOutsideCodePage", L"{I}", L"{I}\\\xC0AC\xC9C4", false, kMsgPartial, kWhole, L"", true },
+    { "NameBestFitInCodePage", L"{I}", L"{I}\\Photos d'\x00E9t\x00E9", false, kMsgPartial, kWhole, L"", true },
+    { "ShortNameOfNameOutsideCodePage", L"{I}", L"{h}", false, kMsgPartial, kOnly, kLackedName, true },
+    { "AlbumHoldsInstallFolderTicked", L"{I}\\Data", L"{I}", true, kMsgPartial, kAllBut, L"Data", false },
+    { "InstallFolderIsDriveRoot", L"C:\\", L"{I}\\PHOTO表", true, kMsgPartial, kAllBut, L"Photo表", false },
+};
+
+std::string Narrow(const std::wstring& text)
+{
+    char buffer[MAX_PATH * 2] = "";
+    int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, buffer, sizeof(buffer), nullptr, nullptr);
+    return n > 0 ? buffer : "";
+}
+
+// Empty unless the short form differs from the long one.
+std::wstring ShortPath(const std::wstring& path)
+{
+    wchar_t buffer[MAX_PATH] = L"";
+    DWORD n = GetShortPathNameW(path.c_str(), buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH && wcschr(buffer, L'~') ? buffer : L"";
+}
+
+bool WriteWideFile(const std::wstring& path)
+{
+    CreateDirectoryW(path.substr(0, path.rfind(L'\\')).c_str(), nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+// The narrow clean-up cannot name these folders.
+void RemoveWideTree(const std::wstring& path)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE)
+    {
+        do
+        {
+            const std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveWideTree(path + L"\\" + name);
+            else
+                DeleteFileW((path + L"\\" + name).c_str());
+        } while (FindNextFileW(find, &fd));
+        FindClose(find);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+}
+
+// How the folders are spelled does not decide whether the album survives; a companion at the
+// drive's root is never started.
+class UninstallAlbumTest : public ::testing::WithParamInterface<SAlbumCase>, public UninstallFixture
+{
+protected:
+    UninstallAlbumTest() : UninstallFixture(kWin7) {}
+
+    void TearDown() override
+    {
+        m_driver.Kill();
+        RemoveWideTree(std::wstring(kInstallFolderW) + L"\\" + kLackedName);
+        RemoveWideTree(std::wstring(kInstallFolderW) + L"\\" + kBestFitName);
+        DeleteFileA(kRootKicker);
+        UninstallFixture::TearDown();
+    }
+
+    static std::wstring Expand(const wchar_t* spelling)
+    {
+        const std::wstring install = kInstallFolderW;
+        const std::pair<std::wstring, std::wstring> tokens[] = {
+            { L"{I}", install },
+            { L"{i}", ShortPath(install) },
+            { L"{s}", ShortPath(install + L"\\Data\\ソフト") },
+            { L"{h}", ShortPath(install + L"\\" + kLackedName) },
+        };
+        std::wstring text = spelling;
+        for (const auto& token : tokens)
+        {
+            size_t at = text.find(token.first);
+            if (at != std::wstring::npos && !token.second.empty())
+                text.replace(at, token.first.size(), token.second);
+        }
+        return text;
+    }
+
+    static const char* const kRootKicker;
+};
+
+const char* const UninstallAlbumTest::kRootKicker = "C:\\OrvalisKicker.exe";
+
+TEST_P(UninstallAlbumTest, Spelling_NeverCostsTheAlbum)
+{
+    const SAlbumCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(true));
+    for (const wchar_t* name : { kLackedName, kBestFitName })
+        ASSERT_TRUE(WriteWideFile(std::wstring(kInstallFolderW) + L"\\" + name + L"\\IMG_0003.JPG"));
+    ASSERT_TRUE(CopyFileA(kKickerSource, kRootKicker, FALSE));
+    const std::wstring install = Expand(c.install);
+    const std::wstring album = Expand(c.album);
+    ASSERT_EQ(std::wstring::npos, (install + album).find(L'{')) << "no short name to test with";
+    ASSERT_TRUE(RegSetWideString(HKEY_LOCAL_MACHINE, kProductKey, "InstallFolder", install));
+    ASSERT_TRUE(RegSetWideString(HKEY_LOCAL_MACHINE, kProductKey, "AlbumFolder", album));
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    if (!c.deleteAlbum)
+    {
+        ASSERT_NO_FATAL_FAILURE(ClearAlbumBox());
+    }
+    const std::vector<std::string> before = ListTree(kInstallFolder);
+    const std::vector<std::string> top = Below(before, Narrow(c.top));
+    ASSERT_TRUE(c.stays == kWhole || c.stays == kNothing || !top.empty());
+    std::vector<std::string> expected;
+    if (c.stays == kWhole)
+        expected = before;
+    else if (c.stays == kOnly)
+        expected = top;
+    else if (c.stays == kAllBut)
+        std::set_difference(before.begin(), before.end(), top.begin(), top.end(), std::back_inserter(expected));
+
+    ASSERT_NO_FATAL_FAILURE(RunToResult(c.result, c.deleteAlbum ? BST_CHECKED : BST_UNCHECKED));
+
+    EXPECT_EQ(expected, ListTree(kInstallFolder));
+    EXPECT_EQ(c.kicker, FileExists(kKickerLog));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+}
+
 TEST_P(UninstallFolderTest, LockedFileInInstallFolder_NotReportedComplete)
 {
     ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
@@ -814,6 +1000,31 @@ TEST_P(UninstallFolderTest, LockedFileInInstallFolder_NotReportedComplete)
     EXPECT_FALSE(FileExists(m_desktopLink));
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+// The second click of a double click comes while the first waits for its confirmation: it is
+// the same press, not a second run that would find the first one's mutex.
+TEST_P(UninstallFolderTest, DoublePress_OneConfirmationOneRun)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_TRUE(m_driver.Click(IDC_BUTTON_EXECUTE));
+    ASSERT_TRUE(PostMessageA(Execute(), BM_CLICK, 0, 0));
+
+    HWND confirm = m_driver.WaitForMessageBox();
+    ExpectBox(confirm, kMsgConfirm);
+    EXPECT_FALSE(CUiDriver::WaitUntil([&] {
+        HWND box = m_driver.CurrentMessageBox();
+        return box != nullptr && box != confirm;
+    }, 500)) << CUiDriver::MessageBoxText(m_driver.CurrentMessageBox());
+    ASSERT_TRUE(m_driver.Answer(confirm, IDYES));
+    HWND result = m_driver.WaitForMessageBox(20000);
+    ExpectBox(result, kMsgComplete);
+    ASSERT_TRUE(m_driver.Answer(result, IDOK));
+    ExpectNoBoxFollows();
+    ExpectDone(BST_CHECKED);
+    EXPECT_EQ(1u, ReadKickerLog().size());
+    ExpectFootprintGone();
 }
 
 namespace
@@ -889,3 +1100,5 @@ std::string KindName(const ::testing::TestParamInfo<SKind>& info)
 
 INSTANTIATE_TEST_SUITE_P(PlatformKinds, UninstallTest, ::testing::ValuesIn(kKinds), KindName);
 INSTANTIATE_TEST_SUITE_P(PlatformKinds, UninstallFolderTest, ::testing::Values(kWin7), KindName);
+INSTANTIATE_TEST_SUITE_P(Spellings, UninstallAlbumTest, ::testing::ValuesIn(kAlbumCases),
+                         [](const ::testing::TestParamInfo<SAlbumCase>& info) { return std::string(info.param.name); });
