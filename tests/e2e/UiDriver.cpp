@@ -32,6 +32,13 @@ bool HasChildWithId(HWND parent, int id)
     return false;
 }
 
+std::string ProcessImage(HANDLE process)
+{
+    char path[2 * MAX_PATH] = "";
+    DWORD size = sizeof(path);
+    return process && QueryFullProcessImageNameA(process, 0, path, &size) ? std::string(path, size) : "";
+}
+
 bool UserCanReach(HWND wnd)
 {
     if (!wnd || !IsWindow(wnd) || !IsWindowVisible(wnd) || !IsWindowEnabled(wnd))
@@ -50,7 +57,7 @@ double NowMs()
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-CUiDriver::CUiDriver() : m_pi(), m_hMain(nullptr), m_startMs(0)
+CUiDriver::CUiDriver() : m_pi(), m_hMain(nullptr), m_bHandedOver(false), m_startMs(0)
 {
 }
 
@@ -63,7 +70,7 @@ CUiDriver::~CUiDriver()
         CloseHandle(m_pi.hProcess);
 }
 
-bool CUiDriver::Start(const char* program, const char* workingFolder)
+bool CUiDriver::Start(const char* program, const char* workingFolder, bool followHandOver)
 {
     if (m_pi.hProcess)
         return false;
@@ -77,9 +84,33 @@ bool CUiDriver::Start(const char* program, const char* workingFolder)
         m_pi = PROCESS_INFORMATION();
         return false;
     }
-    m_hMain = WaitForTopLevel(kMainCaption);
+    if (!followHandOver)
+    {
+        m_hMain = WaitForTopLevel(kMainCaption);
+    }
+    else
+    {
+        WaitUntil([&] {
+            m_hMain = FindTopLevel([&](HWND wnd) { return Text(wnd) == kMainCaption; });
+            return m_hMain != nullptr || (!IsRunning() && (m_hMain = FindHandedOverWindow()) != nullptr);
+        });
+    }
     m_startMs = NowMs() - start;
-    return m_hMain != nullptr;
+    if (!m_hMain || m_pi.dwProcessId == GetWindowThreadProcessId(m_hMain, nullptr))
+        return m_hMain != nullptr;
+    // Work the copy from now on.
+    CloseHandle(m_pi.hThread);
+    CloseHandle(m_pi.hProcess);
+    m_pi.hThread = nullptr;
+    m_pi.dwThreadId = GetWindowThreadProcessId(m_hMain, &m_pi.dwProcessId);
+    m_pi.hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, m_pi.dwProcessId);
+    m_bHandedOver = true;
+    return m_pi.hProcess != nullptr;
+}
+
+std::string CUiDriver::ImagePath() const
+{
+    return ProcessImage(m_pi.hProcess);
 }
 
 bool CUiDriver::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
@@ -137,6 +168,34 @@ HWND CUiDriver::FindTopLevel(const std::function<bool(HWND)>& match) const
     STopLevelSearch search = { m_pi.dwProcessId, &match, nullptr };
     EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+namespace
+{
+BOOL CALLBACK MatchHandedOver(HWND wnd, LPARAM lParam)
+{
+    HWND* found = reinterpret_cast<HWND*>(lParam);
+    char temp[MAX_PATH] = "";
+    const DWORD n = GetTempPathA(MAX_PATH, temp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (n == 0 || !IsWindowVisible(wnd) || CUiDriver::Text(wnd) != CUiDriver::kMainCaption)
+        return TRUE;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    const std::string image = ProcessImage(process);
+    if (process)
+        CloseHandle(process);
+    if (image.size() > n && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, image.c_str(), n, temp, n) == CSTR_EQUAL)
+        *found = wnd;
+    return *found == nullptr;
+}
+}
+
+HWND CUiDriver::FindHandedOverWindow() const
+{
+    HWND found = nullptr;
+    EnumWindows(MatchHandedOver, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 HWND CUiDriver::WaitForTopLevel(const std::string& caption, DWORD timeoutMs) const

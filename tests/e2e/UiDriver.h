@@ -23,7 +23,13 @@ public:
     CUiDriver& operator=(const CUiDriver&) = delete;
 
     // Process
-    bool Start(const char* program = kProgram, const char* workingFolder = kStageFolder);
+    // With followHandOver the window may also come from a copy of the program that the
+    // started process hands over to: once the started process has ended, a process whose
+    // image lies below the temporary folder. The driver then works that process.
+    bool Start(const char* program = kProgram, const char* workingFolder = kStageFolder,
+               bool followHandOver = false);
+    bool HandedOver() const { return m_bHandedOver; }
+    std::string ImagePath() const;  // of the process worked
     bool WaitForExit(DWORD timeoutMs = kTimeoutMs, DWORD* exitCode = nullptr);
     bool IsRunning() const;
     void Kill();
@@ -76,8 +82,11 @@ public:
     static bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeoutMs);
 
 private:
+    HWND FindHandedOverWindow() const;
+
     PROCESS_INFORMATION m_pi;
     HWND m_hMain;
+    bool m_bHandedOver;
     double m_startMs;
 };
 

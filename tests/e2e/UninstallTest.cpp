@@ -154,6 +154,96 @@ private:
     std::thread m_thread;
 };
 
+// What is to be deleted at the next restart: on NT the value below (pairs of a "\\??\\" source
+// and a target, empty for a deletion), on 9x the "NUL=<short path>" lines of WININIT.INI's
+// [rename] section. Read raw, to be put back after a test; false when absent.
+const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+const char kPendingValue[] = "PendingFileRenameOperations";
+
+bool ReadRestartList(EKind kind, std::string& raw)
+{
+    if (kind == k9x)
+        return ReadTextFile(WindowsFolder() + "\\WININIT.INI", raw);
+    DWORD size = 0;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, RRF_RT_REG_MULTI_SZ, nullptr, nullptr, &size))
+        return false;
+    raw.assign(size, '\0');
+    return !RegGetValueA(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, RRF_RT_REG_MULTI_SZ, nullptr, &raw[0], &size);
+}
+
+void WriteRestartList(EKind kind, bool present, const std::string& raw)
+{
+    if (kind == k9x && present)
+        WriteTextFile(WindowsFolder() + "\\WININIT.INI", raw);
+    else if (kind == k9x)
+        DeleteFileA((WindowsFolder() + "\\WININIT.INI").c_str());
+    else if (present)
+        RegSetRaw(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, REG_MULTI_SZ, raw);
+    else
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue);
+}
+
+// The deletions at the next restart at or below folder, in order, named in long form.
+std::vector<std::string> DeletionsAtRestart(EKind kind, const std::string& folder)
+{
+    std::string raw;
+    ReadRestartList(kind, raw);
+    std::vector<std::string> entries, names;
+    for (size_t start = 0, end; start < raw.size(); start = end + 1)
+    {
+        end = std::min(raw.find(kind == k9x ? '\n' : '\0', start), raw.size());
+        entries.push_back(raw.substr(start, end - start));
+    }
+    auto note = [&](std::string name) {
+        char longName[MAX_PATH] = "";
+        if (kind == k9x && GetLongPathNameA(name.c_str(), longName, MAX_PATH))
+            name = longName;
+        if (lstrcmpiA(name.substr(0, folder.size()).c_str(), folder.c_str()) == 0)
+            names.push_back(name);
+    };
+    bool inRename = false;
+    for (size_t i = 0; kind == k9x && i < entries.size(); ++i)
+    {
+        std::string line = entries[i].erase(entries[i].find_last_not_of('\r') + 1);
+        if (!line.empty() && line[0] == '[')
+            inRename = lstrcmpiA(line.c_str(), "[rename]") == 0;
+        else if (inRename && line.compare(0, 4, "NUL=") == 0)
+            note(line.substr(4));
+    }
+    for (size_t i = 0; kind != k9x && i + 1 < entries.size(); i += 2)
+    {
+        if (entries[i + 1].empty() && entries[i].compare(0, 4, "\\??\\") == 0)
+            note(entries[i].substr(4));
+    }
+    return names;
+}
+
+// Only the user, the administrators and the system have access. (Wine keeps no DACL: it
+// turns it into the folder's Unix mode and reports that back as ACEs.)
+bool IsPrivateFolder(const std::string& folder)
+{
+    std::vector<BYTE> sd(4096), user(256);
+    DWORD size = 0;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    HANDLE token = nullptr;
+    if (!GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, sd.data(), sd.size(), &size)
+        || !GetSecurityDescriptorDacl(sd.data(), &present, &acl, &defaulted) || !present || !acl
+        || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    const bool gotUser = GetTokenInformation(token, TokenUser, user.data(), user.size(), &size);
+    CloseHandle(token);
+    for (DWORD i = 0; gotUser && i < acl->AceCount; ++i)
+    {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        PSID sid = GetAce(acl, i, reinterpret_cast<void**>(&ace)) ? &ace->SidStart : nullptr;
+        if (!sid || !(IsWellKnownSid(sid, WinLocalSystemSid) || IsWellKnownSid(sid, WinBuiltinAdministratorsSid)
+                      || EqualSid(sid, reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid)))
+            return false;
+    }
+    return gotUser && acl->AceCount > 0;
+}
+
 // A file held open by the test, as another program would hold it.
 class CHeldFile
 {
@@ -303,6 +393,11 @@ protected:
     void TearDown() override
     {
         m_driver.Kill();
+        if (m_driver.HandedOver())
+        {
+            RemoveTestTree(ParentOf(m_driver.ImagePath()));
+            WriteRestartList(GetParam().kind, m_bHadRestartList, m_restartList);
+        }
         RemoveFootprint();
         ClearKickerLog();
         RegDeleteTreeAll(HKEY_LOCAL_MACHINE, std::string(kUninstallParent) + "\\OrvalisTest Other");
@@ -389,14 +484,26 @@ protected:
         ASSERT_NO_FATAL_FAILURE(BuildKeys(albumInside));
     }
 
-    void StartProgram()
+    void StartProgram(const char* program = CUiDriver::kProgram, const char* folder = CUiDriver::kStageFolder,
+                      bool followHandOver = false)
     {
         DWORD exitCode = 0;
-        ASSERT_TRUE(m_driver.Start()) << "no main window within the time limit; "
+        ASSERT_TRUE(m_driver.Start(program, folder, followHandOver)) << "no main window within the time limit; "
                                       << (m_driver.Process() == nullptr ? "not started, error " + std::to_string(GetLastError())
                                           : m_driver.WaitForExit(0, &exitCode) ? "ended with " + std::to_string(exitCode)
                                           : std::string("still running"));
         ASSERT_TRUE(IsWindowEnabled(Execute())) << "the page shows the not-installed display";
+        printf("[timing] start to main window %.0f ms%s\n", m_driver.StartMs(),
+               m_driver.HandedOver() ? " with the hand-over" : "");
+    }
+
+    // The program where installers place it, started from there.
+    void StartInstalledProgram()
+    {
+        const std::string program = std::string(kInstallFolder) + "\\OrvalisUninstaller.exe";
+        ASSERT_TRUE(CopyFileA(CUiDriver::kProgram, program.c_str(), FALSE));
+        m_bHadRestartList = ReadRestartList(GetParam().kind, m_restartList);
+        ASSERT_NO_FATAL_FAILURE(StartProgram(program.c_str(), kInstallFolder, true));
     }
 
     HWND Execute() const { return m_driver.Control(IDC_BUTTON_EXECUTE); }
@@ -494,6 +601,8 @@ protected:
     std::vector<std::string> m_madeFolders;
     bool m_bMadeMakerKey = false;
     bool m_bMadeUninstallParent = false;
+    std::string m_restartList;
+    bool m_bHadRestartList = false;
 };
 
 TEST_P(UninstallTest, FullFootprint_RemovesExactlyItAfterTheCompanionAndTheWait)
@@ -539,6 +648,25 @@ TEST_P(UninstallTest, FullFootprint_RemovesExactlyItAfterTheCompanionAndTheWait)
     EXPECT_EQ("", Differences(before.files, after.files));
     EXPECT_EQ("", Differences(before.machine, after.machine));
     EXPECT_EQ("", Differences(before.user, after.user));
+}
+
+// Placed in its installation folder, as installers do, the program cannot remove its own
+// file: a copy of it in a new private folder below the temporary folder does the work.
+TEST_P(UninstallTest, StartedFromInstallFolder_ACopyRemovesEverythingAndGoesAtRestart)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    ASSERT_NO_FATAL_FAILURE(StartInstalledProgram());
+    ASSERT_TRUE(m_driver.HandedOver()) << "the window is not a copy's";
+    const std::string copy = m_driver.ImagePath();
+    const std::string folder = ParentOf(copy);
+    char temp[MAX_PATH] = "";
+    ASSERT_NE(0u, GetTempPathA(MAX_PATH, temp));
+    EXPECT_EQ(0, lstrcmpiA(temp, (ParentOf(folder) + "\\").c_str())) << copy;
+    EXPECT_TRUE(GetParam().kind == k9x || IsPrivateFolder(folder));
+
+    ASSERT_NO_FATAL_FAILURE(RunToResult(kMsgComplete, BST_CHECKED));
+    ExpectFootprintGone();
+    EXPECT_EQ(std::vector<std::string>({ copy, folder }), DeletionsAtRestart(GetParam().kind, folder));
 }
 
 TEST_P(UninstallTest, EarlyReturns_RemoveNothingAndLeaveExecuteToPressAgain)
