@@ -96,7 +96,9 @@ bool CUiDriver::Start(const char* program, const char* workingFolder, bool follo
         });
     }
     m_startMs = NowMs() - start;
-    if (!m_hMain || m_pi.dwProcessId == GetWindowThreadProcessId(m_hMain, nullptr))
+    DWORD pid = 0;
+    GetWindowThreadProcessId(m_hMain, &pid);
+    if (!m_hMain || pid == m_pi.dwProcessId)
         return m_hMain != nullptr;
     // Work the copy from now on.
     CloseHandle(m_pi.hThread);

@@ -393,11 +393,10 @@ protected:
     void TearDown() override
     {
         m_driver.Kill();
-        if (m_driver.HandedOver())
-        {
-            RemoveTestTree(ParentOf(m_driver.ImagePath()));
+        if (!m_copyFolder.empty())
+            RemoveTestTree(m_copyFolder);
+        if (m_bSavedRestartList)
             WriteRestartList(GetParam().kind, m_bHadRestartList, m_restartList);
-        }
         RemoveFootprint();
         ClearKickerLog();
         RegDeleteTreeAll(HKEY_LOCAL_MACHINE, std::string(kUninstallParent) + "\\OrvalisTest Other");
@@ -503,6 +502,13 @@ protected:
         const std::string program = std::string(kInstallFolder) + "\\OrvalisUninstaller.exe";
         ASSERT_TRUE(CopyFileA(CUiDriver::kProgram, program.c_str(), FALSE));
         m_bHadRestartList = ReadRestartList(GetParam().kind, m_restartList);
+        m_bSavedRestartList = true;
+        // Another program's deletion, which must stay.
+        if (GetParam().kind == k9x)
+            WriteRestartList(k9x, true, m_restartList + "\r\n[rename]\r\nNUL=C:\\OTHER.TMP\r\n");
+        else
+            WriteRestartList(kNT5, true, m_restartList.substr(0, std::max<size_t>(m_restartList.size(), 1) - 1)
+                                         + std::string("\\??\\C:\\OTHER.TMP\0\0\0", 19));
         ASSERT_NO_FATAL_FAILURE(StartProgram(program.c_str(), kInstallFolder, true));
     }
 
@@ -601,8 +607,10 @@ protected:
     std::vector<std::string> m_madeFolders;
     bool m_bMadeMakerKey = false;
     bool m_bMadeUninstallParent = false;
-    std::string m_restartList;
+    std::string m_restartList;  // as before the test
     bool m_bHadRestartList = false;
+    bool m_bSavedRestartList = false;
+    std::string m_copyFolder;
 };
 
 TEST_P(UninstallTest, FullFootprint_RemovesExactlyItAfterTheCompanionAndTheWait)
@@ -661,12 +669,14 @@ TEST_P(UninstallTest, StartedFromInstallFolder_ACopyRemovesEverythingAndGoesAtRe
     const std::string folder = ParentOf(copy);
     char temp[MAX_PATH] = "";
     ASSERT_NE(0u, GetTempPathA(MAX_PATH, temp));
-    EXPECT_EQ(0, lstrcmpiA(temp, (ParentOf(folder) + "\\").c_str())) << copy;
+    ASSERT_EQ(0, lstrcmpiA(temp, (ParentOf(folder) + "\\").c_str())) << copy;
+    m_copyFolder = folder;
     EXPECT_TRUE(GetParam().kind == k9x || IsPrivateFolder(folder));
 
     ASSERT_NO_FATAL_FAILURE(RunToResult(kMsgComplete, BST_CHECKED));
     ExpectFootprintGone();
     EXPECT_EQ(std::vector<std::string>({ copy, folder }), DeletionsAtRestart(GetParam().kind, folder));
+    EXPECT_EQ(std::vector<std::string>({ "C:\\OTHER.TMP" }), DeletionsAtRestart(GetParam().kind, "C:\\OTHER.TMP"));
 }
 
 TEST_P(UninstallTest, EarlyReturns_RemoveNothingAndLeaveExecuteToPressAgain)
