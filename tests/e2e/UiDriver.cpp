@@ -57,7 +57,7 @@ double NowMs()
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-CUiDriver::CUiDriver() : m_pi(), m_hMain(nullptr), m_bHandedOver(false), m_startMs(0)
+CUiDriver::CUiDriver() : m_pi(), m_hMain(nullptr), m_startMs(0)
 {
 }
 
@@ -70,7 +70,7 @@ CUiDriver::~CUiDriver()
         CloseHandle(m_pi.hProcess);
 }
 
-bool CUiDriver::Start(const char* program, const char* workingFolder, bool followHandOver)
+bool CUiDriver::Start(const char* program, const char* workingFolder, bool handOver)
 {
     if (m_pi.hProcess)
         return false;
@@ -84,30 +84,20 @@ bool CUiDriver::Start(const char* program, const char* workingFolder, bool follo
         m_pi = PROCESS_INFORMATION();
         return false;
     }
-    if (!followHandOver)
-    {
+    if (!handOver)
         m_hMain = WaitForTopLevel(kMainCaption);
-    }
     else
-    {
-        WaitUntil([&] {
-            m_hMain = FindTopLevel([&](HWND wnd) { return Text(wnd) == kMainCaption; });
-            return m_hMain != nullptr || (!IsRunning() && (m_hMain = FindHandedOverWindow()) != nullptr);
-        });
-    }
+        WaitUntil([&] { return !IsRunning() && (m_hMain = FindCopyWindow()) != nullptr; });
     m_startMs = NowMs() - start;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(m_hMain, &pid);
-    if (!m_hMain || pid == m_pi.dwProcessId)
-        return m_hMain != nullptr;
-    // Work the copy from now on.
-    CloseHandle(m_pi.hThread);
-    CloseHandle(m_pi.hProcess);
-    m_pi.hThread = nullptr;
-    m_pi.dwThreadId = GetWindowThreadProcessId(m_hMain, &m_pi.dwProcessId);
-    m_pi.hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, m_pi.dwProcessId);
-    m_bHandedOver = true;
-    return m_pi.hProcess != nullptr;
+    if (handOver && m_hMain)
+    {
+        CloseHandle(m_pi.hThread);
+        CloseHandle(m_pi.hProcess);
+        m_pi.hThread = nullptr;
+        m_pi.dwThreadId = GetWindowThreadProcessId(m_hMain, &m_pi.dwProcessId);
+        m_pi.hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, m_pi.dwProcessId);
+    }
+    return m_hMain && m_pi.hProcess;
 }
 
 std::string CUiDriver::ImagePath() const
@@ -142,14 +132,14 @@ void CUiDriver::Kill()
 
 namespace
 {
-struct STopLevelSearch { DWORD pid; const std::function<bool(HWND)>* match; HWND found; };
+struct STopLevelSearch { DWORD pid; const std::function<bool(HWND)>* match; HWND found; bool anyProcess; };
 
 BOOL CALLBACK MatchTopLevel(HWND wnd, LPARAM lParam)
 {
     STopLevelSearch* s = reinterpret_cast<STopLevelSearch*>(lParam);
     DWORD pid = 0;
     GetWindowThreadProcessId(wnd, &pid);
-    if (pid == s->pid && IsWindowVisible(wnd) && (*s->match)(wnd))
+    if ((pid == s->pid || s->anyProcess) && IsWindowVisible(wnd) && (*s->match)(wnd))
         s->found = wnd;
     return s->found == nullptr;
 }
@@ -167,37 +157,27 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM lParam)
 
 HWND CUiDriver::FindTopLevel(const std::function<bool(HWND)>& match) const
 {
-    STopLevelSearch search = { m_pi.dwProcessId, &match, nullptr };
+    STopLevelSearch search = { m_pi.dwProcessId, &match, nullptr, false };
     EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-namespace
+HWND CUiDriver::FindCopyWindow() const
 {
-BOOL CALLBACK MatchHandedOver(HWND wnd, LPARAM lParam)
-{
-    HWND* found = reinterpret_cast<HWND*>(lParam);
     char temp[MAX_PATH] = "";
     const DWORD n = GetTempPathA(MAX_PATH, temp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(wnd, &pid);
-    if (n == 0 || !IsWindowVisible(wnd) || CUiDriver::Text(wnd) != CUiDriver::kMainCaption)
-        return TRUE;
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    const std::string image = ProcessImage(process);
-    if (process)
-        CloseHandle(process);
-    if (image.size() > n && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, image.c_str(), n, temp, n) == CSTR_EQUAL)
-        *found = wnd;
-    return *found == nullptr;
-}
-}
-
-HWND CUiDriver::FindHandedOverWindow() const
-{
-    HWND found = nullptr;
-    EnumWindows(MatchHandedOver, reinterpret_cast<LPARAM>(&found));
-    return found;
+    const std::function<bool(HWND)> match = [&](HWND wnd) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(wnd, &pid);
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        const std::string image = ProcessImage(process);
+        if (process)
+            CloseHandle(process);
+        return n > 0 && Text(wnd) == kMainCaption && lstrcmpiA(image.substr(0, n).c_str(), temp) == 0;
+    };
+    STopLevelSearch search = { 0, &match, nullptr, true };
+    EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 HWND CUiDriver::WaitForTopLevel(const std::string& caption, DWORD timeoutMs) const

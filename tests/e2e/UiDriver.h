@@ -23,12 +23,10 @@ public:
     CUiDriver& operator=(const CUiDriver&) = delete;
 
     // Process
-    // With followHandOver the window may also come from a copy of the program that the
-    // started process hands over to: once the started process has ended, a process whose
-    // image lies below the temporary folder. The driver then works that process.
-    bool Start(const char* program = kProgram, const char* workingFolder = kStageFolder,
-               bool followHandOver = false);
-    bool HandedOver() const { return m_bHandedOver; }
+    // With handOver the program is to hand over to a copy of itself: once the started
+    // process has ended, the window is awaited in a process whose image lies in the
+    // temporary folder, and the driver works that process from then on.
+    bool Start(const char* program = kProgram, const char* workingFolder = kStageFolder, bool handOver = false);
     std::string ImagePath() const;  // of the process worked
     bool WaitForExit(DWORD timeoutMs = kTimeoutMs, DWORD* exitCode = nullptr);
     bool IsRunning() const;
@@ -82,11 +80,10 @@ public:
     static bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeoutMs);
 
 private:
-    HWND FindHandedOverWindow() const;
+    HWND FindCopyWindow() const;
 
     PROCESS_INFORMATION m_pi;
     HWND m_hMain;
-    bool m_bHandedOver;
     double m_startMs;
 };
 

