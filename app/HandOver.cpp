@@ -18,8 +18,9 @@ const char kAdvapi[] = "advapi32.dll";
 const char kUser[] = "user32.dll";
 // The copy's argument: the original's process handle, inherited, in decimal.
 const char kWaitSwitch[] = "/HandOverFrom:";
-// The original ends as soon as the copy runs; a forged handle costs no more than this.
-const DWORD kWaitLimitMs = 15000;
+// The original ends as soon as the copy runs, and the removal comes after the user's
+// confirmation; a forged handle costs no more than this.
+const DWORD kWaitLimitMs = 5000;
 const DWORD kFolderAttempts = 100;
 
 // What Windows 95 or NT 4 lack, and what 9x only stubs, is looked up; NULL when missing.
@@ -108,7 +109,7 @@ std::wstring FullLongPath(BOOL bNT, const std::wstring& strPath)
         return std::wstring();
     strFull.resize(n);
     std::wstring strLong = PathRules::LongPath(Wide::ExtendedPath(strFull));
-    return strLong.empty() ? strFull : PathRules::PlainPath(strLong);
+    return PathRules::PlainPath(strLong.empty() ? strFull : strLong);
 }
 
 // A SID with up to two sub-authorities, laid out as the platform's SID.
@@ -367,7 +368,7 @@ BOOL CHandOver::MakePrivateFolder()
 BOOL CHandOver::PlaceCopy()
 {
     const std::wstring strCopy = PathRules::JoinPath(m_strFolder, m_strModule.substr(m_strModule.rfind(L'\\') + 1));
-    if (m_bNT ? !::CopyFileW(m_strModule.c_str(), strCopy.c_str(), TRUE)
+    if (m_bNT ? !::CopyFileW(Wide::ExtendedPath(m_strModule).c_str(), strCopy.c_str(), TRUE)
               : !::CopyFileA(Ansi(m_strModule), Ansi(strCopy), TRUE))
         return FALSE;
     m_strCopy = strCopy;
