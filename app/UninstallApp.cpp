@@ -1,5 +1,6 @@
 #include "UninstallApp.h"
 
+#include "HandOver.h"
 #include "UninstallDlg.h"
 
 CUninstallApp theApp;
@@ -12,9 +13,14 @@ CUninstallApp::CUninstallApp()
 {
 }
 
-// FALSE: there is no message loop; the process ends when the dialog closes.
+// FALSE: there is no message loop; the process ends when the dialog closes, or at once
+// when a copy of the program has taken over.
 BOOL CUninstallApp::InitInstance()
 {
+    CHandOver handOver;
+    if (handOver.Run())
+        return FALSE;
+
     Enable3dControls();
 
     CUninstallDlg dlg;

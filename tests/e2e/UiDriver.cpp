@@ -32,6 +32,13 @@ bool HasChildWithId(HWND parent, int id)
     return false;
 }
 
+std::string ProcessImage(HANDLE process)
+{
+    char path[2 * MAX_PATH] = "";
+    DWORD size = sizeof(path);
+    return process && QueryFullProcessImageNameA(process, 0, path, &size) ? std::string(path, size) : "";
+}
+
 bool UserCanReach(HWND wnd)
 {
     if (!wnd || !IsWindow(wnd) || !IsWindowVisible(wnd) || !IsWindowEnabled(wnd))
@@ -63,7 +70,7 @@ CUiDriver::~CUiDriver()
         CloseHandle(m_pi.hProcess);
 }
 
-bool CUiDriver::Start(const char* program, const char* workingFolder)
+bool CUiDriver::Start(const char* program, const char* workingFolder, bool handOver)
 {
     if (m_pi.hProcess)
         return false;
@@ -77,9 +84,25 @@ bool CUiDriver::Start(const char* program, const char* workingFolder)
         m_pi = PROCESS_INFORMATION();
         return false;
     }
-    m_hMain = WaitForTopLevel(kMainCaption);
+    if (!handOver)
+        m_hMain = WaitForTopLevel(kMainCaption);
+    else
+        WaitUntil([&] { return !IsRunning() && (m_hMain = FindCopyWindow()) != nullptr; });
     m_startMs = NowMs() - start;
-    return m_hMain != nullptr;
+    if (handOver && m_hMain)
+    {
+        CloseHandle(m_pi.hThread);
+        CloseHandle(m_pi.hProcess);
+        m_pi.hThread = nullptr;
+        m_pi.dwThreadId = GetWindowThreadProcessId(m_hMain, &m_pi.dwProcessId);
+        m_pi.hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, m_pi.dwProcessId);
+    }
+    return m_hMain && m_pi.hProcess;
+}
+
+std::string CUiDriver::ImagePath() const
+{
+    return ProcessImage(m_pi.hProcess);
 }
 
 bool CUiDriver::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
@@ -109,14 +132,14 @@ void CUiDriver::Kill()
 
 namespace
 {
-struct STopLevelSearch { DWORD pid; const std::function<bool(HWND)>* match; HWND found; };
+struct STopLevelSearch { DWORD pid; const std::function<bool(HWND)>* match; HWND found; bool anyProcess; };
 
 BOOL CALLBACK MatchTopLevel(HWND wnd, LPARAM lParam)
 {
     STopLevelSearch* s = reinterpret_cast<STopLevelSearch*>(lParam);
     DWORD pid = 0;
     GetWindowThreadProcessId(wnd, &pid);
-    if (pid == s->pid && IsWindowVisible(wnd) && (*s->match)(wnd))
+    if ((pid == s->pid || s->anyProcess) && IsWindowVisible(wnd) && (*s->match)(wnd))
         s->found = wnd;
     return s->found == nullptr;
 }
@@ -134,7 +157,25 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM lParam)
 
 HWND CUiDriver::FindTopLevel(const std::function<bool(HWND)>& match) const
 {
-    STopLevelSearch search = { m_pi.dwProcessId, &match, nullptr };
+    STopLevelSearch search = { m_pi.dwProcessId, &match, nullptr, false };
+    EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND CUiDriver::FindCopyWindow() const
+{
+    char temp[MAX_PATH] = "";
+    const DWORD n = GetTempPathA(MAX_PATH, temp);
+    const std::function<bool(HWND)> match = [&](HWND wnd) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(wnd, &pid);
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        const std::string image = ProcessImage(process);
+        if (process)
+            CloseHandle(process);
+        return n > 0 && Text(wnd) == kMainCaption && lstrcmpiA(image.substr(0, n).c_str(), temp) == 0;
+    };
+    STopLevelSearch search = { 0, &match, nullptr, true };
     EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

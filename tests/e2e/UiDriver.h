@@ -23,7 +23,11 @@ public:
     CUiDriver& operator=(const CUiDriver&) = delete;
 
     // Process
-    bool Start(const char* program = kProgram, const char* workingFolder = kStageFolder);
+    // With handOver the program is to hand over to a copy of itself: once the started
+    // process has ended, the window is awaited in a process whose image lies in the
+    // temporary folder, and the driver works that process from then on.
+    bool Start(const char* program = kProgram, const char* workingFolder = kStageFolder, bool handOver = false);
+    std::string ImagePath() const;  // of the process worked
     bool WaitForExit(DWORD timeoutMs = kTimeoutMs, DWORD* exitCode = nullptr);
     bool IsRunning() const;
     void Kill();
@@ -76,6 +80,8 @@ public:
     static bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeoutMs);
 
 private:
+    HWND FindCopyWindow() const;
+
     PROCESS_INFORMATION m_pi;
     HWND m_hMain;
     double m_startMs;

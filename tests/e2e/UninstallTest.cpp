@@ -208,6 +208,81 @@ private:
     std::thread m_thread;
 };
 
+// What is to be deleted at the next restart: on NT the value below (pairs of a "\\??\\" source
+// and a target, empty for a deletion), on 9x the "NUL=<short path>" lines of WININIT.INI's
+// [rename] section. Read raw, to be put back after a test; false when absent.
+const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+const char kPendingValue[] = "PendingFileRenameOperations";
+
+bool ReadRestartList(EKind kind, std::string& raw)
+{
+    if (kind == k9x)
+        return ReadTextFile(WindowsFolder() + "\\WININIT.INI", raw);
+    raw.assign(65536, '\0');
+    DWORD size = static_cast<DWORD>(raw.size());
+    const bool present = !RegGetValueA(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, RRF_RT_REG_MULTI_SZ,
+                                       nullptr, &raw[0], &size);
+    raw.resize(present ? size : 0);
+    return present;
+}
+
+void WriteRestartList(EKind kind, bool present, const std::string& raw)
+{
+    if (kind == k9x)
+        present ? WriteTextFile(WindowsFolder() + "\\WININIT.INI", raw) : DeleteFileA((WindowsFolder() + "\\WININIT.INI").c_str());
+    else if (present)
+        RegSetRaw(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, REG_MULTI_SZ, raw);
+    else
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue);
+}
+
+// The deletions at the next restart at or below folder, in order, named in long form.
+std::vector<std::string> DeletionsAtRestart(EKind kind, const std::string& folder)
+{
+    std::string raw;
+    ReadRestartList(kind, raw);
+    std::vector<std::string> entries, names;
+    for (size_t start = 0, end; start < raw.size(); start = end + 1)
+    {
+        end = std::min(raw.find(kind == k9x ? '\n' : '\0', start), raw.size());
+        entries.push_back(raw.substr(start, raw[end - 1] == '\r' ? end - start - 1 : end - start));
+    }
+    bool inRename = false;
+    for (size_t i = 0; i < entries.size(); ++i)
+    {
+        std::string name;
+        char longName[MAX_PATH] = "";
+        if (kind != k9x && i + 1 < entries.size() && entries[i + 1].empty() && entries[i].compare(0, 4, "\\??\\") == 0)
+            name = entries[i++].substr(4);
+        else if (kind == k9x && entries[i].compare(0, 1, "[") == 0)
+            inRename = lstrcmpiA(entries[i].c_str(), "[rename]") == 0;
+        else if (kind == k9x && inRename && entries[i].compare(0, 4, "NUL=") == 0)
+            name = GetLongPathNameA(entries[i].c_str() + 4, longName, MAX_PATH) ? longName : entries[i].substr(4);
+        if (!name.empty() && lstrcmpiA(name.substr(0, folder.size()).c_str(), folder.c_str()) == 0)
+            names.push_back(name);
+    }
+    return names;
+}
+
+// No ACE for everyone, all users or all signed-in users. (Wine keeps no DACL: it turns it
+// into the folder's Unix mode and reports that back as ACEs.)
+bool IsPrivateFolder(const std::string& folder)
+{
+    std::vector<BYTE> sd(4096);
+    DWORD size = 0;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    bool ok = GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, sd.data(), sd.size(), &size)
+           && GetSecurityDescriptorDacl(sd.data(), &present, &acl, &defaulted) && present && acl && acl->AceCount;
+    for (DWORD i = 0; ok && i < acl->AceCount; ++i)
+    {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ok = GetAce(acl, i, reinterpret_cast<void**>(&ace)) && !IsWellKnownSid(&ace->SidStart, WinWorldSid)
+          && !IsWellKnownSid(&ace->SidStart, WinBuiltinUsersSid) && !IsWellKnownSid(&ace->SidStart, WinAuthenticatedUserSid);
+    }
+    return ok;
+}
+
 // A file held open by the test, as another program would hold it.
 class CHeldFile
 {
@@ -372,6 +447,10 @@ protected:
     void TearDown() override
     {
         m_driver.Kill();
+        if (!m_copyFolder.empty())
+            RemoveTestTree(m_copyFolder);
+        if (m_bSavedRestartList)
+            WriteRestartList(GetParam().kind, m_bHadRestartList, m_restartList);
         RemoveFootprint();
         ClearKickerLog();
         RegDeleteTreeAll(HKEY_LOCAL_MACHINE, std::string(kUninstallParent) + "\\OrvalisTest Other");
@@ -465,14 +544,32 @@ protected:
         ASSERT_NO_FATAL_FAILURE(BuildKeys(albumInside));
     }
 
-    void StartProgram()
+    void StartProgram(const char* program = CUiDriver::kProgram, const char* folder = CUiDriver::kStageFolder,
+                      bool handOver = false)
     {
         DWORD exitCode = 0;
-        ASSERT_TRUE(m_driver.Start()) << "no main window within the time limit; "
+        ASSERT_TRUE(m_driver.Start(program, folder, handOver)) << "no main window within the time limit; "
                                       << (m_driver.Process() == nullptr ? "not started, error " + std::to_string(GetLastError())
                                           : m_driver.WaitForExit(0, &exitCode) ? "ended with " + std::to_string(exitCode)
                                           : std::string("still running"));
         ASSERT_TRUE(IsWindowEnabled(Execute())) << "the page shows the not-installed display";
+        printf("[timing] start to main window %.0f ms%s\n", m_driver.StartMs(), handOver ? " with the hand-over" : "");
+    }
+
+    // The program where installers place it, started from there.
+    void StartInstalledProgram()
+    {
+        const std::string program = std::string(kInstallFolder) + "\\OrvalisUninstaller.exe";
+        ASSERT_TRUE(CopyFileA(CUiDriver::kProgram, program.c_str(), FALSE));
+        m_bHadRestartList = ReadRestartList(GetParam().kind, m_restartList);
+        m_bSavedRestartList = true;
+        // Another program's deletion, which must stay, and a section after it.
+        if (GetParam().kind == k9x)
+            WriteRestartList(k9x, true, m_restartList + "\r\n[rename]\r\nNUL=C:\\OTHER.TMP\r\n[Later]\r\nX=1\r\n");
+        else
+            WriteRestartList(kNT5, true, m_restartList.substr(0, std::max<size_t>(m_restartList.size(), 1) - 1)
+                                         + std::string("\\??\\C:\\OTHER.TMP\0\0\0", 19));
+        ASSERT_NO_FATAL_FAILURE(StartProgram(program.c_str(), kInstallFolder, true));
     }
 
     HWND Execute() const { return m_driver.Control(IDC_BUTTON_EXECUTE); }
@@ -571,6 +668,10 @@ protected:
     std::vector<std::string> m_madeFolders;
     bool m_bMadeMakerKey = false;
     bool m_bMadeUninstallParent = false;
+    std::string m_restartList;  // as before the test
+    bool m_bHadRestartList = false;
+    bool m_bSavedRestartList = false;
+    std::string m_copyFolder;
 };
 
 class UninstallTest : public ::testing::WithParamInterface<SKind>, public UninstallFixture
@@ -631,6 +732,26 @@ TEST_P(UninstallTest, FullFootprint_RemovesExactlyItAfterTheCompanionAndTheWait)
     EXPECT_EQ("", Differences(before.files, after.files));
     EXPECT_EQ("", Differences(before.machine, after.machine));
     EXPECT_EQ("", Differences(before.user, after.user));
+}
+
+// Placed in its installation folder, as installers do, the program cannot remove its own
+// file: a copy of it in a new private folder below the temporary folder does the work.
+TEST_P(UninstallTest, StartedFromInstallFolder_ACopyRemovesEverythingAndGoesAtRestart)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    ASSERT_NO_FATAL_FAILURE(StartInstalledProgram());
+    const std::string copy = m_driver.ImagePath();
+    const std::string folder = ParentOf(copy);
+    char temp[MAX_PATH] = "";
+    ASSERT_NE(0u, GetTempPathA(MAX_PATH, temp));
+    ASSERT_EQ(0, lstrcmpiA(temp, (ParentOf(folder) + "\\").c_str())) << copy;
+    m_copyFolder = folder;
+    EXPECT_TRUE(GetParam().kind == k9x || IsPrivateFolder(folder));
+
+    ASSERT_NO_FATAL_FAILURE(RunToResult(kMsgComplete, BST_CHECKED));
+    ExpectFootprintGone();
+    EXPECT_EQ(std::vector<std::string>({ copy, folder }), DeletionsAtRestart(GetParam().kind, folder));
+    EXPECT_EQ(std::vector<std::string>({ "C:\\OTHER.TMP" }), DeletionsAtRestart(GetParam().kind, "C:\\OTHER.TMP"));
 }
 
 TEST_P(UninstallTest, EarlyReturns_RemoveNothingAndLeaveExecuteToPressAgain)
