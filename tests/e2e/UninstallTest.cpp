@@ -450,7 +450,7 @@ protected:
         if (!m_copyFolder.empty())
             RemoveTestTree(m_copyFolder);
         if (m_bSavedRestartList)
-            WriteRestartList(GetParam().kind, m_bHadRestartList, m_restartList);
+            WriteRestartList(m_kind, m_bHadRestartList, m_restartList);
         RemoveFootprint();
         ClearKickerLog();
         RegDeleteTreeAll(HKEY_LOCAL_MACHINE, std::string(kUninstallParent) + "\\OrvalisTest Other");
@@ -561,15 +561,15 @@ protected:
     {
         const std::string program = std::string(kInstallFolder) + "\\OrvalisUninstaller.exe";
         ASSERT_TRUE(CopyFileA(CUiDriver::kProgram, program.c_str(), FALSE));
-        m_bHadRestartList = ReadRestartList(GetParam().kind, m_restartList);
+        m_bHadRestartList = ReadRestartList(m_kind, m_restartList);
         m_bSavedRestartList = true;
         // Another program's deletion, which must stay, and a section after it.
-        if (GetParam().kind == k9x)
+        if (m_kind == k9x)
             WriteRestartList(k9x, true, m_restartList + "\r\n[rename]\r\nNUL=C:\\OTHER.TMP\r\n[Later]\r\nX=1\r\n");
         else
             WriteRestartList(kNT5, true, m_restartList.substr(0, std::max<size_t>(m_restartList.size(), 1) - 1)
                                          + std::string("\\??\\C:\\OTHER.TMP\0\0\0", 19));
-        ASSERT_NO_FATAL_FAILURE(StartProgram(program.c_str(), kInstallFolder, true));
+        ASSERT_NO_FATAL_FAILURE(StartProgram(program.c_str(), kInstallFolder.c_str(), true));
     }
 
     HWND Execute() const { return m_driver.Control(IDC_BUTTON_EXECUTE); }
