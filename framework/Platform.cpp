@@ -89,7 +89,8 @@ void ToWide(const WIN32_FIND_DATAA& a, WIN32_FIND_DATAW& w)
 // The entry a path without wildcards names, as the file search reports it.
 BOOL FindEntry(const std::wstring& strName, WIN32_FIND_DATAW& data)
 {
-    if (strName.find_first_of(L"*?") != std::wstring::npos)
+    size_t nPrefix = strName.compare(0, 4, L"\\\\?\\") == 0 ? 4 : 0;
+    if (strName.find_first_of(L"*?", nPrefix) != std::wstring::npos)
     {
         SetLastError(ERROR_INVALID_NAME);
         return FALSE;
