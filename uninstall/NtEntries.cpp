@@ -49,6 +49,8 @@ BOOL NtEntries::GetFinalPath(HANDLE h, std::wstring& strPath)
 std::wstring NtEntries::ResolvedPath(const std::wstring& strPath)
 {
     std::wstring strFinal;
+    if (Platform::IsWin9x())
+        return strFinal;   // no links there
     CKernelHandle h(CreateFileW(Wide::ExtendedPath(strPath).c_str(), FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, NULL));
