@@ -105,7 +105,8 @@ BOOL FindEntry(const std::wstring& strName, WIN32_FIND_DATAW& data)
 // Letters of the code pages 9x offers, for the comparison there (no wide casing call).
 WCHAR UpperLetter(WCHAR ch)
 {
-    if ((ch >= L'a' && ch <= L'z') || (ch >= 0xE0 && ch <= 0xFE && ch != 0xF7) || (ch >= 0x3B1 && ch <= 0x3C9 && ch != 0x3C2)
+    if ((ch >= L'a' && ch <= L'z') || (ch >= 0xE0 && ch <= 0xFE && ch != 0xF7)
+        || (ch >= 0x3B1 && ch <= 0x3C9 && ch != 0x3C2)
         || (ch >= 0x430 && ch <= 0x44F) || (ch >= 0xFF41 && ch <= 0xFF5A))
         return static_cast<WCHAR>(ch - 0x20);
     if (ch >= 0x450 && ch <= 0x45F)
@@ -130,6 +131,13 @@ std::wstring Upper(LPCWSTR psz, int cch)
     return str;
 }
 
+// The first n characters of a and b are the same without regard to case.
+BOOL SamePrefix(const std::wstring& a, LPCWSTR b, size_t n)
+{
+    return a.size() >= n
+        && Platform::CompareStringOrdinal(a.c_str(), static_cast<int>(n), b, static_cast<int>(n), TRUE) == CSTR_EQUAL;
+}
+
 // The DOS form of a kernel name: "\??\C:\x" (as Wine names) and "\Device\HarddiskVolume1\x"
 // (mapped through the drive letters' devices) become "\\?\C:\x"; network names "\\?\UNC\...".
 BOOL DosPath(const std::wstring& strName, std::wstring& strPath)
@@ -142,7 +150,7 @@ BOOL DosPath(const std::wstring& strName, std::wstring& strPath)
     for (LPCWSTR pszNetwork : { L"\\Device\\Mup\\", L"\\Device\\LanmanRedirector\\" })
     {
         size_t n = wcslen(pszNetwork);
-        if (strName.size() > n && strName[n] != L';' && Platform::CompareStringOrdinal(strName.c_str(), static_cast<int>(n), pszNetwork, static_cast<int>(n), TRUE) == CSTR_EQUAL)
+        if (strName.size() > n && strName[n] != L';' && SamePrefix(strName, pszNetwork, n))
         {
             strPath = L"\\\\?\\UNC\\" + strName.substr(n);
             return TRUE;
@@ -159,8 +167,7 @@ BOOL DosPath(const std::wstring& strName, std::wstring& strPath)
         if (pfn(szDrive, szDevice, MAX_PATH) == 0)
             continue;
         size_t n = wcslen(szDevice);
-        if (n > 0 && strName.size() >= n && (strName.size() == n || strName[n] == L'\\')
-            && Platform::CompareStringOrdinal(strName.c_str(), static_cast<int>(n), szDevice, static_cast<int>(n), TRUE) == CSTR_EQUAL)
+        if (n > 0 && SamePrefix(strName, szDevice, n) && (strName.size() == n || strName[n] == L'\\'))
         {
             strPath = std::wstring(L"\\\\?\\") + szDrive + (strName.size() == n ? L"\\" : strName.substr(n));
             return TRUE;
@@ -257,7 +264,8 @@ int Platform::Fallback::CompareStringOrdinal(LPCWSTR a, int cchA, LPCWSTR b, int
         cchA = static_cast<int>(wcslen(a));
     if (cchB < 0)
         cchB = static_cast<int>(wcslen(b));
-    int nOrder = bIgnoreCase ? Upper(a, cchA).compare(Upper(b, cchB)) : std::wstring(a, cchA).compare(std::wstring(b, cchB));
+    int nOrder = bIgnoreCase ? Upper(a, cchA).compare(Upper(b, cchB))
+                             : std::wstring(a, cchA).compare(std::wstring(b, cchB));
     return nOrder < 0 ? CSTR_LESS_THAN : nOrder > 0 ? CSTR_GREATER_THAN : CSTR_EQUAL;
 }
 
@@ -396,7 +404,11 @@ DWORD Platform::Fallback::GetLongPathNameW(LPCWSTR pszShort, LPWSTR pszLong, DWO
 
     std::wstring strLong = strShort.substr(0, nRoot);
     if (nRoot >= strShort.size())
-        return Platform::GetFileAttributesW(strLong.c_str()) == INVALID_FILE_ATTRIBUTES ? 0 : CopyOut(strLong, pszLong, cchLong);
+    {
+        if (Platform::GetFileAttributesW(strLong.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return 0;
+        return CopyOut(strLong, pszLong, cchLong);
+    }
     for (size_t i = nRoot; i < strShort.size();)
     {
         size_t j = strShort.find(L'\\', i);
@@ -457,7 +469,8 @@ HANDLE Platform::FindFirstFileExW(LPCWSTR pszName, DWORD dwInfoLevel, WIN32_FIND
     if (pfn != NULL)
     {
         HANDLE h = pfn(pszName, static_cast<int>(dwInfoLevel), pData, 0, NULL, dwFlags);
-        if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_INVALID_PARAMETER || (dwInfoLevel == 0 && dwFlags == 0))
+        BOOL bRefused = h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER;
+        if (!bRefused || (dwInfoLevel == 0 && dwFlags == 0))
             return h;
     }
     return ::FindFirstFileW(pszName, pData);
@@ -520,7 +533,8 @@ HRESULT Platform::SHGetFolderPathW(HWND hWnd, int nFolder, HANDLE hToken, DWORD 
         return pfn(hWnd, nFolder, hToken, dwFlags, pszPath);
     char sz[MAX_PATH];
     std::wstring str;
-    if (!::SHGetSpecialFolderPathA(hWnd, sz, nFolder & 0xFF, FALSE) || !Wide::FromAnsi(sz, str) || str.size() >= MAX_PATH)
+    if (!::SHGetSpecialFolderPathA(hWnd, sz, nFolder & 0xFF, FALSE) || !Wide::FromAnsi(sz, str)
+        || str.size() >= MAX_PATH)
         return E_FAIL;
     wmemcpy(pszPath, str.c_str(), str.size() + 1);
     return S_OK;
@@ -625,8 +639,9 @@ NTSTATUS Platform::NtCreateFile(PHANDLE ph, ACCESS_MASK access, POBJECT_ATTRIBUT
     typedef NTSTATUS(NTAPI * Fn)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER, ULONG,
                                  ULONG, ULONG, ULONG, PVOID, ULONG);
     static const Fn pfn = Lookup<Fn>("ntdll.dll", "NtCreateFile");
-    return pfn != NULL ? pfn(ph, access, pAttributes, pIo, pAllocation, attributes, share, disposition, options, pEa, cbEa)
-                       : kStatusNotImplemented;
+    if (pfn == NULL)
+        return kStatusNotImplemented;
+    return pfn(ph, access, pAttributes, pIo, pAllocation, attributes, share, disposition, options, pEa, cbEa);
 }
 
 NTSTATUS Platform::NtQueryObject(HANDLE h, OBJECT_INFORMATION_CLASS infoClass, PVOID pInfo, ULONG cbInfo,

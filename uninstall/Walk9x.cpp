@@ -60,7 +60,8 @@ BOOL Walk9x::RemoveFolder(const std::wstring& strPath, const std::wstring& strKe
     if (!Wide::FromAnsi(strTop, strBack) || strBack != strPath)
         return FALSE;   // the code page cannot name it
     DWORD dwAttributes = ::GetFileAttributesA(strTop);
-    if (dwAttributes == INVALID_FILE_ATTRIBUTES || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || IsLink(dwAttributes))
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0
+        || IsLink(dwAttributes))
         return FALSE;
 
     std::vector<CFolderWalk> walks;
@@ -84,7 +85,8 @@ BOOL Walk9x::RemoveFolder(const std::wstring& strPath, const std::wstring& strKe
         const CFileFind& find = *walk.pFind;
         if (find.IsDots())
             continue;
-        if (walks.size() == 1 && !strKeep.empty() && find.IsDirectory() && PathRules::SameText(find.GetFileNameW(), strKeep))
+        if (walks.size() == 1 && !strKeep.empty() && find.IsDirectory()
+            && PathRules::SameText(find.GetFileNameW(), strKeep))
             continue;
         if (IsLink(find.GetAttributes()))
             return FALSE;
