@@ -1,5 +1,6 @@
 #include "Dialog.h"
 
+#include "Platform.h"
 #include "WinApp.h"
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
@@ -19,7 +20,7 @@ INT_PTR CDialog::DoModal()
     if (hWndParent == NULL && pApp != NULL && pApp->m_pMainWnd != NULL && pApp->m_pMainWnd != this)
         hWndParent = pApp->m_pMainWnd->GetSafeHwnd();
     if (hWndParent != NULL)
-        hWndParent = GetAncestor(hWndParent, GA_ROOT);
+        hWndParent = Platform::GetAncestor(hWndParent, GA_ROOT);
     return DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hWndParent,
                            &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
@@ -90,13 +91,8 @@ void CDialog::CenterWindow()
     RECT rcDlg;
     GetWindowRect(&rcDlg);
 
-    HMONITOR hMonitor = MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY);
-    MONITORINFO mi = { sizeof(mi), {}, {}, 0 };
     RECT rcArea;
-    if (GetMonitorInfoA(hMonitor, &mi))
-        rcArea = mi.rcWork;
-    else
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcArea, 0);
+    Platform::GetWorkArea(m_hWnd, rcArea);
 
     RECT rcCenter = rcArea;
     HWND hWndOwner = GetWindow(m_hWnd, GW_OWNER);

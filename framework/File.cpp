@@ -3,6 +3,7 @@
 #include <string>
 
 #include "FileException.h"
+#include "Platform.h"
 #include "Wide.h"
 
 namespace
@@ -73,7 +74,7 @@ BOOL CFile::GetStatus(LPCSTR lpszFileName, CFileStatus& rStatus)
 BOOL CFile::GetStatus(LPCWSTR lpszFileName, CFileStatus& rStatus)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (lpszFileName == NULL || !GetFileAttributesExW(lpszFileName, GetFileExInfoStandard, &data))
+    if (lpszFileName == NULL || !Platform::GetFileAttributesExW(lpszFileName, GetFileExInfoStandard, &data))
         return FALSE;
 
     rStatus.m_attribute = static_cast<BYTE>(data.dwFileAttributes & 0x7F);
@@ -101,10 +102,10 @@ void CFile::SetStatus(LPCSTR lpszFileName, const CFileStatus& status)
 // set through a handle opened for writing.
 void CFile::SetStatus(LPCWSTR lpszFileName, const CFileStatus& status)
 {
-    DWORD dwAttributes = GetFileAttributesW(lpszFileName);
+    DWORD dwAttributes = Platform::GetFileAttributesW(lpszFileName);
     if (dwAttributes == INVALID_FILE_ATTRIBUTES)
         ThrowLastError();
-    if ((dwAttributes & 0x7F) != status.m_attribute && !SetFileAttributesW(lpszFileName, status.m_attribute))
+    if ((dwAttributes & 0x7F) != status.m_attribute && !Platform::SetFileAttributesW(lpszFileName, status.m_attribute))
         ThrowLastError();
 
     if (status.m_mtime == 0)
@@ -115,7 +116,7 @@ void CFile::SetStatus(LPCWSTR lpszFileName, const CFileStatus& status)
         || !TimeToFileTime(status.m_mtime, ftWrite))
         CFileException::ThrowOsError(ERROR_INVALID_PARAMETER);
 
-    CFileHandle file(CreateFileW(lpszFileName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
+    CFileHandle file(Platform::CreateFileW(lpszFileName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
     if (!file.IsValid())
         ThrowLastError();

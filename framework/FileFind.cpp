@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "Platform.h"
 #include "Wide.h"
 
 CFileFind::CFileFind() : m_hFind(INVALID_HANDLE_VALUE), m_bHaveNext(FALSE), m_dwError(NO_ERROR)
@@ -40,8 +41,8 @@ BOOL CFileFind::FindFile(LPCWSTR pstrName)
 {
     Close();
     ZeroMemory(&m_current, sizeof(m_current));
-    m_hFind = ::FindFirstFileExW(pstrName != NULL ? pstrName : L"*.*", FindExInfoBasic, &m_next,
-                                 FindExSearchNameMatch, NULL, FIND_FIRST_EX_LARGE_FETCH);
+    m_hFind = Platform::FindFirstFileExW(pstrName != NULL ? pstrName : L"*.*", Platform::kFindExInfoBasic, &m_next,
+                                         Platform::kFindFirstExLargeFetch);
     if (m_hFind == INVALID_HANDLE_VALUE)
     {
         m_dwError = GetLastError();
@@ -63,7 +64,7 @@ BOOL CFileFind::FindNextFile()
     if (!m_bHaveNext)
         return FALSE;
     m_current = m_next;
-    if (!::FindNextFileW(m_hFind, &m_next))
+    if (!Platform::FindNextFileW(m_hFind, &m_next))
     {
         DWORD dwError = GetLastError();
         m_dwError = dwError == ERROR_NO_MORE_FILES ? NO_ERROR : dwError;

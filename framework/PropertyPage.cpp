@@ -1,5 +1,7 @@
 #include "PropertyPage.h"
 
+#include <wchar.h>
+
 #include "WinApp.h"
 
 namespace
@@ -94,7 +96,7 @@ std::vector<DWORD> DlgTemplate::ReplaceFont(const BYTE* p, size_t cb, WORD wPoin
     if (!GetFont(p, cb, info))
         return std::vector<DWORD>();
     const BOOL bEx = reinterpret_cast<const WORD*>(p)[1] == kSignatureEx;
-    const size_t cbFace = (lstrlenW(pszFace) + 1) * sizeof(WCHAR);
+    const size_t cbFace = (wcslen(pszFace) + 1) * sizeof(WCHAR);
     size_t cbHeader = info.cbFontStart + 2 + (bEx ? 4 : 0) + cbFace;
     size_t cbNewItems = AlignDword(cbHeader);
     size_t cbTail = cb > info.cbItemsStart ? cb - info.cbItemsStart : 0;

@@ -1,5 +1,7 @@
 #include "Wide.h"
 
+#include <wchar.h>
+
 BOOL Wide::FromAnsi(LPCSTR psz, std::wstring& str)
 {
     str.clear();
@@ -18,7 +20,7 @@ CString Wide::ToAnsi(LPCWSTR psz, int nLength)
 {
     CString str;
     if (nLength < 0)
-        nLength = lstrlenW(psz);
+        nLength = static_cast<int>(wcslen(psz));
     if (nLength == 0)
         return str;
     int n = WideCharToMultiByte(CP_ACP, 0, psz, nLength, NULL, 0, NULL, NULL);

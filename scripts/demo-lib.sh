@@ -14,7 +14,7 @@ demo_prepare() {
     . scripts/wine-env.sh
     bin=$root/build/$ORVALIS_ARCH
     local program
-    program=$(realpath "${2:-$bin/app/OrvalisUninstaller.exe}")
+    program=$(realpath "${2:-$bin/shipped/app/OrvalisUninstaller.exe}")
     prefix=$demo/wineprefix
     stage=$prefix/drive_c/OrvalisTest
     mkdir -p "$demo"

@@ -2,8 +2,7 @@
 
 #include <winternl.h>
 
-#include <vector>
-
+#include "framework/Platform.h"
 #include "framework/Wide.h"
 #include "uninstall/PathRules.h"
 
@@ -14,39 +13,9 @@
 using PathRules::PlainPath;
 using PathRules::SameText;
 
-// The handle's name as the kernel knows it ("\Device\HarddiskVolume1\..." on Windows,
-// "\??\C:\..." under Wine), with no length limit.
 BOOL NtEntries::GetObjectName(HANDLE h, std::wstring& strName)
 {
-    struct ObjectName
-    {
-        UNICODE_STRING Name;
-    };
-    const OBJECT_INFORMATION_CLASS kObjectNameInformation = static_cast<OBJECT_INFORMATION_CLASS>(1);
-    union
-    {
-        ObjectName name;
-        BYTE bytes[2048];
-    } small;
-    std::vector<BYTE> large;
-    PVOID pBuffer = &small;
-    ULONG cbBuffer = sizeof(small);
-    for (int nTry = 0; nTry < 2; ++nTry)
-    {
-        ULONG cbNeeded = 0;
-        NTSTATUS status = NtQueryObject(h, kObjectNameInformation, pBuffer, cbBuffer, &cbNeeded);
-        if (status >= 0)
-        {
-            const UNICODE_STRING& name = static_cast<ObjectName*>(pBuffer)->Name;
-            strName.assign(name.Buffer, name.Length / sizeof(WCHAR));
-            return !strName.empty();
-        }
-        // Whatever the platform says it needs, a name never exceeds what UNICODE_STRING holds.
-        large.resize(sizeof(ObjectName) + 0x10000);
-        pBuffer = large.data();
-        cbBuffer = static_cast<ULONG>(large.size());
-    }
-    return FALSE;
+    return Platform::GetObjectName(h, strName);
 }
 
 // The handle's full path in the "\\?\" form, links resolved.
@@ -55,8 +24,8 @@ BOOL NtEntries::GetFinalPath(HANDLE h, std::wstring& strPath)
     strPath.resize(MAX_PATH);
     for (;;)
     {
-        DWORD n = GetFinalPathNameByHandleW(h, &strPath[0], static_cast<DWORD>(strPath.size()),
-                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        DWORD n = Platform::GetFinalPathNameByHandleW(h, &strPath[0], static_cast<DWORD>(strPath.size()),
+                                                      Platform::kFileNameNormalized);
         if (n == 0)
             break;
         if (n < strPath.size())
@@ -66,11 +35,13 @@ BOOL NtEntries::GetFinalPath(HANDLE h, std::wstring& strPath)
         }
         strPath.resize(n + 1);
     }
-    // Wine answers only up to MAX_PATH here, but its kernel name is the DOS path.
-    std::wstring strName;
-    if (!GetObjectName(h, strName) || strName.compare(0, 4, L"\\??\\") != 0)
+    // Wine answers only up to MAX_PATH here; its kernel name is the DOS path, which the
+    // fallback reads.
+    strPath.resize(0x8000);
+    DWORD n = Platform::Fallback::GetFinalPathNameByHandleW(h, &strPath[0], static_cast<DWORD>(strPath.size()));
+    if (n == 0 || n >= strPath.size())
         return FALSE;
-    strPath = L"\\\\?\\" + strName.substr(4);
+    strPath.resize(n);
     return TRUE;
 }
 
@@ -78,6 +49,8 @@ BOOL NtEntries::GetFinalPath(HANDLE h, std::wstring& strPath)
 std::wstring NtEntries::ResolvedPath(const std::wstring& strPath)
 {
     std::wstring strFinal;
+    if (Platform::IsWin9x())
+        return strFinal;   // no links there
     CKernelHandle h(CreateFileW(Wide::ExtendedPath(strPath).c_str(), FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, NULL));
@@ -103,11 +76,11 @@ CKernelHandle NtEntries::OpenEntry(HANDLE hFolder, const std::wstring& strName, 
     InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE, hFolder, NULL);
     IO_STATUS_BLOCK io;
     HANDLE h = NULL;
-    NTSTATUS status = NtCreateFile(&h, access | SYNCHRONIZE, &attributes, &io, NULL, 0, share, FILE_OPEN,
+    NTSTATUS status = Platform::NtCreateFile(&h, access | SYNCHRONIZE, &attributes, &io, NULL, 0, share, FILE_OPEN,
                                    options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, NULL, 0);
     if (status < 0)
     {
-        SetLastError(RtlNtStatusToDosError(status));
+        SetLastError(Platform::RtlNtStatusToDosError(status));
         return CKernelHandle();
     }
     return CKernelHandle(h);
@@ -117,8 +90,8 @@ CKernelHandle NtEntries::OpenEntry(HANDLE hFolder, const std::wstring& strName, 
 // (cloud-file placeholders and the like) are ordinary entries.
 BOOL NtEntries::IsLink(HANDLE h, BOOL& bLink)
 {
-    FILE_ATTRIBUTE_TAG_INFO info;
-    if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof(info)))
+    Platform::FileAttributeTagInfo info;
+    if (!Platform::GetFileInformationByHandleEx(h, Platform::kFileAttributeTagInfo, &info, sizeof(info)))
         return FALSE;
     bLink = (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0
          && (info.ReparseTag == IO_REPARSE_TAG_SYMLINK || info.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT);
@@ -136,17 +109,17 @@ BOOL NtEntries::IsAt(HANDLE h, const std::wstring& strObject)
 // The entry goes when the handle is closed.
 BOOL NtEntries::MarkForDeletion(HANDLE h)
 {
-    FILE_DISPOSITION_INFO info;
+    Platform::FileDispositionInfo info;
     info.DeleteFile = TRUE;
-    return SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof(info));
+    return Platform::SetFileInformationByHandle(h, Platform::kFileDispositionInfo, &info, sizeof(info));
 }
 
 // Zero leaves the attributes unchanged, so "none" is written as FILE_ATTRIBUTE_NORMAL.
 // Times left zero stay as they are.
 BOOL NtEntries::SetAttributes(HANDLE h, DWORD dwAttributes)
 {
-    FILE_BASIC_INFO info;
+    Platform::FileBasicInfo info;
     ZeroMemory(&info, sizeof(info));
     info.FileAttributes = dwAttributes != 0 ? dwAttributes : FILE_ATTRIBUTE_NORMAL;
-    return SetFileInformationByHandle(h, FileBasicInfo, &info, sizeof(info));
+    return Platform::SetFileInformationByHandle(h, Platform::kFileBasicInfo, &info, sizeof(info));
 }

@@ -2,9 +2,11 @@
 
 #include <wchar.h>
 
+#include "framework/Platform.h"
+
 BOOL PathRules::SameText(const std::wstring& a, const std::wstring& b)
 {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+    return Platform::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
                                 TRUE) == CSTR_EQUAL;
 }
 
@@ -95,7 +97,7 @@ std::wstring PathRules::LongPath(const std::wstring& strPath)
     std::wstring strLong(MAX_PATH, L'\0');
     for (;;)
     {
-        DWORD n = GetLongPathNameW(strPath.c_str(), &strLong[0], static_cast<DWORD>(strLong.size()));
+        DWORD n = Platform::GetLongPathNameW(strPath.c_str(), &strLong[0], static_cast<DWORD>(strLong.size()));
         if (n == 0)
             return std::wstring();
         if (n < strLong.size())

@@ -1,8 +1,8 @@
 #include "ProtectedFolders.h"
 
 #include <shlobj.h>
-#include <userenv.h>
 
+#include "framework/Platform.h"
 #include "framework/Wide.h"
 #include "uninstall/NtEntries.h"
 #include "uninstall/PathRules.h"
@@ -22,30 +22,30 @@ CProtectedFolders::CProtectedFolders()
     WCHAR sz[MAX_PATH];
     for (int nFolder : kFolders)
     {
-        if (SUCCEEDED(SHGetFolderPathW(NULL, nFolder | CSIDL_FLAG_DONT_VERIFY, NULL, SHGFP_TYPE_CURRENT, sz)))
+        if (SUCCEEDED(Platform::SHGetFolderPathW(NULL, nFolder | CSIDL_FLAG_DONT_VERIFY, NULL, SHGFP_TYPE_CURRENT, sz)))
             Add(m_folders, sz);
     }
     // Each of these answers the length it wrote, 0 on failure, more when MAX_PATH is short.
     auto fits = [](UINT n) { return n != 0 && n < MAX_PATH; };
-    if (fits(GetWindowsDirectoryW(sz, MAX_PATH)))
+    if (fits(Platform::GetWindowsDirectoryW(sz, MAX_PATH)))
         Add(m_folders, sz);
-    if (fits(GetSystemWindowsDirectoryW(sz, MAX_PATH)))
+    if (fits(Platform::GetSystemWindowsDirectoryW(sz, MAX_PATH)))
         Add(m_folders, sz);
-    if (fits(GetSystemDirectoryW(sz, MAX_PATH)))
+    if (fits(Platform::GetSystemDirectoryW(sz, MAX_PATH)))
         Add(m_folders, sz);
-    if (fits(GetSystemWow64DirectoryW(sz, MAX_PATH)))
+    if (fits(Platform::GetSystemWow64DirectoryW(sz, MAX_PATH)))
         Add(m_folders, sz);
     // A 32-bit process is told the 32-bit Program Files; these name the native ones.
     for (LPCWSTR pszName : { L"ProgramW6432", L"CommonProgramW6432", L"ProgramFiles", L"ProgramFiles(x86)" })
     {
-        if (fits(GetEnvironmentVariableW(pszName, sz, MAX_PATH)))
+        if (fits(Platform::GetEnvironmentVariableW(pszName, sz, MAX_PATH)))
             Add(m_folders, sz);
     }
 
     DWORD cch = MAX_PATH;
-    if (GetProfilesDirectoryW(sz, &cch))
+    if (Platform::GetProfilesDirectoryW(sz, &cch))
         Add(m_profileRoots, sz);
-    if (SUCCEEDED(SHGetFolderPathW(NULL, CSIDL_PROFILE | CSIDL_FLAG_DONT_VERIFY, NULL, SHGFP_TYPE_CURRENT, sz)))
+    if (SUCCEEDED(Platform::SHGetFolderPathW(NULL, CSIDL_PROFILE | CSIDL_FLAG_DONT_VERIFY, NULL, SHGFP_TYPE_CURRENT, sz)))
         Add(m_profileRoots, ParentPath(sz));
     m_folders.insert(m_folders.end(), m_profileRoots.begin(), m_profileRoots.end());
 }

@@ -8,10 +8,12 @@
 #include "framework/File.h"
 #include "framework/FileFind.h"
 #include "framework/KernelHandle.h"
+#include "framework/Platform.h"
 #include "framework/Wide.h"
 #include "uninstall/NtEntries.h"
 #include "uninstall/PathRules.h"
 #include "uninstall/ProtectedFolders.h"
+#include "uninstall/Walk9x.h"
 
 using namespace NtEntries;
 using namespace PathRules;
@@ -63,7 +65,10 @@ BOOL RemoveFile(HANDLE hFolder, const std::wstring& strName, BOOL bReadOnly, con
         SetAttributes(h.Get(), status.m_attribute);
         CFile::SetStatus(entry.strPath.c_str(), status);
     }
-    CKernelHandle hDelete(ReOpenFile(h.Get(), DELETE, kDeleteShare, FILE_FLAG_OPEN_REPARSE_POINT));
+    CKernelHandle hDelete(Platform::ReOpenFile(h.Get(), DELETE, kDeleteShare, FILE_FLAG_OPEN_REPARSE_POINT));
+    // Before Vista it is opened anew by its name, and checked again.
+    if (!hDelete.IsValid() && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
+        return DeleteEntry(hFolder, strName, entry, FILE_NON_DIRECTORY_FILE);
     return hDelete.IsValid() && MarkForDeletion(hDelete.Get());
 }
 
@@ -185,6 +190,9 @@ BOOL RemoveFolderW(const std::wstring& strPath, const std::wstring& strKeep)
     CProtectedFolders protectedFolders;
     if (IsProtected(protectedFolders, strPath, strLong))
         return FALSE;
+    // 9x has no links, no NT calls and no wide file functions: a walk of its own.
+    if (Platform::IsWin9x())
+        return Walk9x::RemoveFolder(PlainPath(strLong), strKeep);
 
     std::wstring strParent = ParentPath(strLong);
     const std::wstring strName = strLong.substr(strParent.size() + 1);
@@ -238,11 +246,11 @@ BOOL CTreeRemover::RemoveTree(const CString& name, LPCSTR keepName)
     if (name.IsEmpty() || !Wide::FromAnsi(name, strName) || !Wide::FromAnsi(keepName, strKeep)
         || strName.find_first_of(L"\\/") != std::wstring::npos)
         return FALSE;
-    DWORD n = GetCurrentDirectoryW(0, NULL);
+    DWORD n = Platform::GetCurrentDirectoryW(0, NULL);
     if (n == 0)
         return FALSE;
     std::wstring strCurrent(n, L'\0');
-    n = GetCurrentDirectoryW(n, &strCurrent[0]);
+    n = Platform::GetCurrentDirectoryW(n, &strCurrent[0]);
     if (n == 0 || n >= strCurrent.size())
         return FALSE;
     strCurrent.resize(n);

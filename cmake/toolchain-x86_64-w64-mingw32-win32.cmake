@@ -1,0 +1,3 @@
+# The 64-bit twin's program alone, with the win32 thread model (the top CMakeLists.txt runs it).
+set(THREAD_MODEL win32)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-x86_64-w64-mingw32.cmake)

@@ -1,0 +1,52 @@
+# cmake -DOBJDUMP=... -DPROGRAM=... -DALLOWED=... -P CheckImports.cmake
+# Fails when the program imports a DLL or function that the list ALLOWED does not hold, or
+# asks for a later subsystem version than 4.0: either would stop it loading on Windows 95
+# or NT 4. No Wine needed: it reads the import table.
+cmake_minimum_required(VERSION 3.25)
+
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} could not read ${PROGRAM}")
+endif()
+
+file(STRINGS ${ALLOWED} lines REGEX "^[^#].*!")
+set(allowed "")
+foreach(line IN LISTS lines)
+    string(REGEX MATCH "^([^!]+)!(.+)$" entry "${line}")
+    string(TOUPPER "${CMAKE_MATCH_1}" dll)
+    list(APPEND allowed "${dll}!${CMAKE_MATCH_2}")
+endforeach()
+
+# The import tables: "DLL Name: X" and then one "<address> <hint> <name>" line per function,
+# up to an empty line.
+string(REPLACE "\n" ";" dump_lines "${dump}")
+set(dll "")
+set(count 0)
+set(faults "")
+foreach(line IN LISTS dump_lines)
+    if(line MATCHES "DLL Name: (.+)$")
+        string(TOUPPER "${CMAKE_MATCH_1}" dll)
+    elseif(dll AND line MATCHES "^\t[0-9a-f]+\t +[0-9]+ +([^ ]+)")
+        math(EXPR count "${count} + 1")
+        if(NOT "${dll}!${CMAKE_MATCH_1}" IN_LIST allowed)
+            list(APPEND faults "${dll}!${CMAKE_MATCH_1}")
+        endif()
+    elseif(line STREQUAL "")
+        set(dll "")
+    endif()
+endforeach()
+if(count EQUAL 0)
+    message(FATAL_ERROR "no imports read from ${PROGRAM}")
+endif()
+if(dump MATCHES "MajorSubsystemVersion\t([0-9]+)\nMinorSubsystemVersion\t([0-9]+)")
+    if(CMAKE_MATCH_1 GREATER 4 OR (CMAKE_MATCH_1 EQUAL 4 AND CMAKE_MATCH_2 GREATER 0))
+        list(APPEND faults "subsystem version ${CMAKE_MATCH_1}.${CMAKE_MATCH_2}")
+    endif()
+else()
+    list(APPEND faults "no subsystem version")
+endif()
+if(faults)
+    list(JOIN faults "\n  " text)
+    message(FATAL_ERROR "${PROGRAM} would not load on Windows 95 or NT 4:\n  ${text}")
+endif()
+message(STATUS "${count} imports, all in ${ALLOWED}")

@@ -1,0 +1,104 @@
+#include "Walk9x.h"
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "framework/File.h"
+#include "framework/FileFind.h"
+#include "framework/Wide.h"
+#include "uninstall/PathRules.h"
+
+namespace
+{
+struct CFolderWalk
+{
+    CString strPath;
+    std::unique_ptr<CFileFind> pFind;
+    BOOL bMore;
+};
+
+// 9x itself has none, but Wine shows its Unix links as reparse points also when it plays 9x,
+// and the narrow functions would reach their targets: such an entry stops the walk.
+BOOL IsLink(DWORD dwAttributes)
+{
+    return (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+BOOL StartWalk(std::vector<CFolderWalk>& walks, const CString& strPath)
+{
+    CFolderWalk walk;
+    walk.strPath = strPath;
+    walk.pFind.reset(new CFileFind);
+    walk.bMore = walk.pFind->FindFile(strPath + "\\*.*");
+    // A search that cannot start is a failure, not an empty folder.
+    if (!walk.bMore && walk.pFind->GetSearchError() != NO_ERROR)
+        return FALSE;
+    walks.push_back(std::move(walk));
+    return TRUE;
+}
+
+// A read-only file is cleared through the file status write-back, whose CFileException is
+// not caught here.
+BOOL RemoveFile(const CString& strPath, BOOL bReadOnly)
+{
+    CFileStatus status;
+    if (bReadOnly && CFile::GetStatus(strPath, status))
+    {
+        status.m_attribute &= ~CFile::readOnly;
+        CFile::SetStatus(strPath, status);
+    }
+    return ::DeleteFileA(strPath);
+}
+}
+
+// Depth first without recursion, like the NT walk, so that no depth of tree can exhaust the stack.
+BOOL Walk9x::RemoveFolder(const std::wstring& strPath, const std::wstring& strKeep)
+{
+    const CString strTop = Wide::ToAnsi(strPath.c_str());
+    std::wstring strBack;
+    if (!Wide::FromAnsi(strTop, strBack) || strBack != strPath)
+        return FALSE;   // the code page cannot name it
+    DWORD dwAttributes = ::GetFileAttributesA(strTop);
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0
+        || IsLink(dwAttributes))
+        return FALSE;
+
+    std::vector<CFolderWalk> walks;
+    if (!StartWalk(walks, strTop))
+        return FALSE;
+    while (!walks.empty())
+    {
+        CFolderWalk& walk = walks.back();
+        if (!walk.bMore)
+        {
+            if (walk.pFind->GetSearchError() != NO_ERROR)
+                return FALSE;
+            walk.pFind.reset();
+            // The result does not count: success means the walk completed.
+            ::RemoveDirectoryA(walk.strPath);
+            walks.pop_back();
+            continue;
+        }
+
+        walk.bMore = walk.pFind->FindNextFile();
+        const CFileFind& find = *walk.pFind;
+        if (find.IsDots())
+            continue;
+        if (walks.size() == 1 && !strKeep.empty() && find.IsDirectory()
+            && PathRules::SameText(find.GetFileNameW(), strKeep))
+            continue;
+        if (IsLink(find.GetAttributes()))
+            return FALSE;
+        const CString strEntry = walk.strPath + "\\" + find.GetFileName();
+        if (!find.IsDirectory())
+        {
+            if (!RemoveFile(strEntry, find.IsReadOnly()))
+                return FALSE;
+            continue;
+        }
+        if (!StartWalk(walks, strEntry))
+            return FALSE;
+    }
+    return TRUE;
+}
