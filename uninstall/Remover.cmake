@@ -1,4 +1,4 @@
 # The folder tree removal, its own library so that its tests and benchmark need no window code.
 add_library(orvalis_remover STATIC ${CMAKE_CURRENT_LIST_DIR}/TreeRemover.cpp ${CMAKE_CURRENT_LIST_DIR}/PathRules.cpp
             ${CMAKE_CURRENT_LIST_DIR}/NtEntries.cpp ${CMAKE_CURRENT_LIST_DIR}/ProtectedFolders.cpp)
-target_link_libraries(orvalis_remover PUBLIC orvalis_framework PRIVATE ntdll shell32 userenv)
+target_link_libraries(orvalis_remover PUBLIC orvalis_framework PRIVATE ntdll shell32 userenv ole32 uuid)
