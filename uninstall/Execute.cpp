@@ -252,6 +252,7 @@ void LaunchKicker(const CString& strInstallFolder)
 }
 
 // Skipped when the shell cannot supply the folder: the path would be built from nothing.
+// A shortcut that is a link goes as the link: a plain deletion could reach its target.
 void DeleteShortcut(HWND hWnd, int nFolder, LPCSTR pszFormat)
 {
     char szFolder[MAX_PATH];
@@ -259,7 +260,7 @@ void DeleteShortcut(HWND hWnd, int nFolder, LPCSTR pszFormat)
         return;
     CString strFile;
     strFile.Format(pszFormat, szFolder);
-    ::DeleteFileA(strFile);
+    CTreeRemover::RemoveFile(strFile);
 }
 }
 

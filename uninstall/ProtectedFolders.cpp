@@ -1,8 +1,16 @@
+// The known-folder interfaces are declared for Vista and later only. They are reached through
+// COM at run time and never imported (the import-table test guards that), so this file alone
+// sees the later declarations.
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600
+
 #include "ProtectedFolders.h"
 
 #include <shlobj.h>
+#include <shobjidl.h>
 
-#include "framework/Platform.h"
+#include <initializer_list>
+
 #include "framework/Wide.h"
 #include "uninstall/NtEntries.h"
 #include "uninstall/PathRules.h"
@@ -10,71 +18,535 @@
 using namespace PathRules;
 using NtEntries::ResolvedPath;
 
-CProtectedFolders::CProtectedFolders()
+namespace
 {
-    static const int kFolders[] = {
-        CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_COMMON_DOCUMENTS,
-        CSIDL_MYPICTURES, CSIDL_COMMON_PICTURES, CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU,
-        CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_STARTUP, CSIDL_COMMON_STARTUP,
-        CSIDL_PROFILE, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON,
-        CSIDL_PROGRAM_FILES_COMMONX86, CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86,
-    };
-    WCHAR sz[MAX_PATH];
-    for (int nFolder : kFolders)
+typedef HRESULT(WINAPI* PFNFOLDERPATHW)(HWND, int, HANDLE, DWORD, LPWSTR);
+typedef HRESULT(WINAPI* PFNFOLDERPATHA)(HWND, int, HANDLE, DWORD, LPSTR);
+typedef UINT(WINAPI* PFNDIRECTORYW)(LPWSTR, UINT);
+typedef UINT(WINAPI* PFNDIRECTORYA)(LPSTR, UINT);
+typedef BOOL(WINAPI* PFNPROFILESW)(LPWSTR, LPDWORD);
+typedef BOOL(WINAPI* PFNISWOW64)(HANDLE, PBOOL);
+
+// GetProcAddress's answer as the call's own type (through void*, which GCC accepts for a
+// cast between function types).
+template <class PFN>
+PFN Proc(HMODULE h, LPCSTR pszName)
+{
+    return h != NULL ? reinterpret_cast<PFN>(reinterpret_cast<void*>(GetProcAddress(h, pszName))) : NULL;
+}
+
+// A library loaded for one build of the list; calls newer than Windows 95 and NT 4 are
+// looked up in it, so that the program still loads where they are missing.
+struct SLibrary
+{
+    explicit SLibrary(LPCSTR pszName) : h(LoadLibraryA(pszName)) {}
+    ~SLibrary()
     {
-        if (SUCCEEDED(Platform::SHGetFolderPathW(NULL, nFolder | CSIDL_FLAG_DONT_VERIFY, NULL, SHGFP_TYPE_CURRENT, sz)))
-            Add(m_folders, sz);
+        if (h != NULL)
+            FreeLibrary(h);
     }
-    // Each of these answers the length it wrote, 0 on failure, more when MAX_PATH is short.
-    auto fits = [](UINT n) { return n != 0 && n < MAX_PATH; };
-    if (fits(Platform::GetWindowsDirectoryW(sz, MAX_PATH)))
-        Add(m_folders, sz);
-    if (fits(Platform::GetSystemWindowsDirectoryW(sz, MAX_PATH)))
-        Add(m_folders, sz);
-    if (fits(Platform::GetSystemDirectoryW(sz, MAX_PATH)))
-        Add(m_folders, sz);
-    if (fits(Platform::GetSystemWow64DirectoryW(sz, MAX_PATH)))
-        Add(m_folders, sz);
-    // A 32-bit process is told the 32-bit Program Files; these name the native ones.
-    for (LPCWSTR pszName : { L"ProgramW6432", L"CommonProgramW6432", L"ProgramFiles", L"ProgramFiles(x86)" })
+    SLibrary(const SLibrary&) = delete;
+    SLibrary& operator=(const SLibrary&) = delete;
+    template <class PFN>
+    PFN Find(LPCSTR pszName) const
     {
-        if (fits(Platform::GetEnvironmentVariableW(pszName, sz, MAX_PATH)))
-            Add(m_folders, sz);
+        return Proc<PFN>(h, pszName);
     }
 
+    HMODULE h;
+};
+
+struct SKey
+{
+    SKey() : h(NULL) {}
+    ~SKey()
+    {
+        if (h != NULL)
+            RegCloseKey(h);
+    }
+    SKey(const SKey&) = delete;
+    SKey& operator=(const SKey&) = delete;
+
+    HKEY h;
+};
+
+BOOL IsNT()
+{
+    return GetVersion() < 0x80000000;
+}
+
+// The wide registry and environment calls, which Windows 95 does not export: looked up once
+// on NT; on 9x the narrow calls stand in, their texts converted, so that 9x's own
+// registrations count as well.
+typedef LONG(WINAPI* PFNREGOPENKEYEXW)(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
+typedef LONG(WINAPI* PFNREGENUMKEYEXW)(HKEY, DWORD, LPWSTR, LPDWORD, LPDWORD, LPWSTR, LPDWORD, PFILETIME);
+typedef LONG(WINAPI* PFNREGQUERYVALUEEXW)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+typedef DWORD(WINAPI* PFNEXPANDW)(LPCWSTR, LPWSTR, DWORD);
+
+struct SWideCalls
+{
+    SWideCalls() : pfnOpen(NULL), pfnEnum(NULL), pfnQuery(NULL), pfnExpand(NULL)
+    {
+        if (!IsNT())
+            return;
+        HMODULE hAdvapi = GetModuleHandleA("advapi32.dll");
+        pfnOpen = Proc<PFNREGOPENKEYEXW>(hAdvapi, "RegOpenKeyExW");
+        pfnEnum = Proc<PFNREGENUMKEYEXW>(hAdvapi, "RegEnumKeyExW");
+        pfnQuery = Proc<PFNREGQUERYVALUEEXW>(hAdvapi, "RegQueryValueExW");
+        pfnExpand = Proc<PFNEXPANDW>(GetModuleHandleA("kernel32.dll"), "ExpandEnvironmentStringsW");
+    }
+
+    PFNREGOPENKEYEXW pfnOpen;
+    PFNREGENUMKEYEXW pfnEnum;
+    PFNREGQUERYVALUEEXW pfnQuery;
+    PFNEXPANDW pfnExpand;
+};
+
+const SWideCalls& WideCalls()
+{
+    static const SWideCalls calls;
+    return calls;
+}
+
+// A wide text for the narrow calls, NULL (a key's default value) staying NULL; FALSE when the
+// code page cannot hold it.
+BOOL Narrow(LPCWSTR psz, CString& str, LPCSTR& pszNarrow)
+{
+    pszNarrow = NULL;
+    if (psz == NULL)
+        return TRUE;
+    str = Wide::ToAnsi(psz);
+    std::wstring strBack;
+    if (!Wide::FromAnsi(str, strBack) || strBack != psz)
+        return FALSE;
+    pszNarrow = str;
+    return TRUE;
+}
+
+// Copies str with its terminating zero into a caller's buffer of cch characters.
+LONG CopyOut(const std::wstring& str, LPWSTR psz, LPDWORD pcch)
+{
+    if (str.size() + 1 > *pcch)
+        return ERROR_MORE_DATA;
+    wmemcpy(psz, str.c_str(), str.size() + 1);
+    *pcch = static_cast<DWORD>(str.size());
+    return ERROR_SUCCESS;
+}
+
+LONG OpenKeyW(HKEY hKey, LPCWSTR pszSubKey, DWORD dwOptions, REGSAM sam, PHKEY phResult)
+{
+    if (WideCalls().pfnOpen != NULL)
+        return WideCalls().pfnOpen(hKey, pszSubKey, dwOptions, sam, phResult);
+    CString strSubKey;
+    LPCSTR pszNarrow;
+    if (!Narrow(pszSubKey, strSubKey, pszNarrow))
+        return ERROR_FILE_NOT_FOUND;
+    return RegOpenKeyExA(hKey, pszNarrow, dwOptions, sam & ~(KEY_WOW64_64KEY | KEY_WOW64_32KEY), phResult);
+}
+
+LONG EnumKeyW(HKEY hKey, DWORD i, LPWSTR pszName, LPDWORD pcch, LPDWORD, LPWSTR, LPDWORD, PFILETIME)
+{
+    if (WideCalls().pfnEnum != NULL)
+        return WideCalls().pfnEnum(hKey, i, pszName, pcch, NULL, NULL, NULL, NULL);
+    char sz[512];
+    DWORD cb = sizeof(sz);
+    LONG rc = RegEnumKeyExA(hKey, i, sz, &cb, NULL, NULL, NULL, NULL);
+    std::wstring str;
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    return Wide::FromAnsi(sz, str) ? CopyOut(str, pszName, pcch) : ERROR_MORE_DATA;
+}
+
+// Text values only, which is all the list reads.
+LONG QueryValueW(HKEY hKey, LPCWSTR pszValue, LPDWORD, LPDWORD pdwType, LPBYTE pData, LPDWORD pcb)
+{
+    if (WideCalls().pfnQuery != NULL)
+        return WideCalls().pfnQuery(hKey, pszValue, NULL, pdwType, pData, pcb);
+    CString strValue;
+    DWORD dwType = 0;
+    DWORD cb = 0;
+    LPCSTR pszNarrow;
+    if (!Narrow(pszValue, strValue, pszNarrow))
+        return ERROR_FILE_NOT_FOUND;
+    LONG rc = RegQueryValueExA(hKey, pszNarrow, NULL, &dwType, NULL, &cb);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    if (dwType != REG_SZ && dwType != REG_EXPAND_SZ)
+        return ERROR_INVALID_DATA;
+    std::string text(cb + 1, '\0');
+    rc = RegQueryValueExA(hKey, pszNarrow, NULL, &dwType, reinterpret_cast<BYTE*>(&text[0]), &cb);
+    std::wstring str;
+    if (rc != ERROR_SUCCESS || !Wide::FromAnsi(text.c_str(), str))
+        return rc != ERROR_SUCCESS ? rc : ERROR_INVALID_DATA;
+    if (pdwType != NULL)
+        *pdwType = dwType;
+    DWORD cch = *pcb / sizeof(WCHAR);
+    rc = pData != NULL ? CopyOut(str, reinterpret_cast<LPWSTR>(pData), &cch) : ERROR_SUCCESS;
+    *pcb = static_cast<DWORD>((str.size() + 1) * sizeof(WCHAR));
+    return rc;
+}
+
+DWORD ExpandW(LPCWSTR pszSource, LPWSTR pszDestination, DWORD cch)
+{
+    if (WideCalls().pfnExpand != NULL)
+        return WideCalls().pfnExpand(pszSource, pszDestination, cch);
+    CString strSource;
+    char sz[MAX_PATH * 2];
+    std::wstring str;
+    LPCSTR pszNarrow;
+    if (!Narrow(pszSource, strSource, pszNarrow) || pszNarrow == NULL)
+        return 0;
+    DWORD n = ExpandEnvironmentStringsA(pszNarrow, sz, sizeof(sz));
+    if (n == 0 || n > sizeof(sz) || !Wide::FromAnsi(sz, str))
+        return 0;
+    DWORD cchNeeded = static_cast<DWORD>(str.size() + 1);
+    if (pszDestination != NULL && cch >= cchNeeded)
+        wmemcpy(pszDestination, str.c_str(), cchNeeded);
+    return cchNeeded;
+}
+
+// A shell folder by CSIDL, per user or common; SHGetFolderPath is in shell32 from Windows
+// 2000 and in shfolder.dll before. 9x answers only the narrow call.
+class CShellFolderLookup
+{
+public:
+    CShellFolderLookup() : m_shell32("shell32.dll"), m_shfolder("shfolder.dll"), m_pfnW(NULL), m_pfnA(NULL)
+    {
+        for (const SLibrary* pLibrary : { &m_shell32, &m_shfolder })
+        {
+            if (m_pfnW == NULL && IsNT())
+                m_pfnW = pLibrary->Find<PFNFOLDERPATHW>("SHGetFolderPathW");
+            if (m_pfnA == NULL)
+                m_pfnA = pLibrary->Find<PFNFOLDERPATHA>("SHGetFolderPathA");
+        }
+    }
+
+    BOOL Get(int nFolder, std::wstring& strPath) const
+    {
+        const int nAsked = nFolder | CSIDL_FLAG_DONT_VERIFY;
+        if (m_pfnW != NULL)
+        {
+            WCHAR sz[MAX_PATH] = L"";
+            if (FAILED(m_pfnW(NULL, nAsked, NULL, SHGFP_TYPE_CURRENT, sz)))
+                return FALSE;
+            strPath = sz;
+            return TRUE;
+        }
+        char sz[MAX_PATH] = "";
+        return m_pfnA != NULL && SUCCEEDED(m_pfnA(NULL, nAsked, NULL, SHGFP_TYPE_CURRENT, sz))
+            && Wide::FromAnsi(sz, strPath);
+    }
+
+private:
+    SLibrary m_shell32;
+    SLibrary m_shfolder;
+    PFNFOLDERPATHW m_pfnW;
+    PFNFOLDERPATHA m_pfnA;
+};
+
+// A folder query that answers the length it wrote, 0 on failure and more when MAX_PATH is
+// short; wide on NT, narrow on 9x, whose wide calls are stubs.
+std::wstring Directory(PFNDIRECTORYW pfnW, PFNDIRECTORYA pfnA)
+{
+    std::wstring strPath;
+    if (IsNT() && pfnW != NULL)
+    {
+        WCHAR sz[MAX_PATH];
+        UINT n = pfnW(sz, MAX_PATH);
+        if (n != 0 && n < MAX_PATH)
+            strPath = sz;
+    }
+    else if (pfnA != NULL)
+    {
+        char sz[MAX_PATH];
+        UINT n = pfnA(sz, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH || !Wide::FromAnsi(sz, strPath))
+            strPath.clear();
+    }
+    return strPath;
+}
+
+// "C:\\x\\" becomes "C:\\x"; a root keeps its backslash.
+std::wstring WithoutTrailingBackslash(std::wstring str)
+{
+    if (!str.empty() && str.back() == L'\\' && NamesBelowRoot(str) != 0)
+        str.pop_back();
+    return str;
+}
+
+std::wstring Expanded(const std::wstring& str)
+{
+    DWORD n = ExpandW(str.c_str(), NULL, 0);
+    if (n == 0)
+        return std::wstring();
+    std::wstring strExpanded(n, L'\0');
+    n = ExpandW(str.c_str(), &strExpanded[0], n);
+    if (n == 0 || n > strExpanded.size())
+        return std::wstring();
+    strExpanded.resize(n - 1);
+    return strExpanded;
+}
+
+// A text value, environment references expanded; empty when missing or of another type.
+std::wstring RegText(HKEY hKey, LPCWSTR pszValue)
+{
+    DWORD dwType = 0;
+    DWORD cb = 0;
+    if (QueryValueW(hKey, pszValue, NULL, &dwType, NULL, &cb) != ERROR_SUCCESS
+        || (dwType != REG_SZ && dwType != REG_EXPAND_SZ))
+        return std::wstring();
+    std::wstring str(cb / sizeof(WCHAR) + 1, L'\0');
+    if (QueryValueW(hKey, pszValue, NULL, NULL, reinterpret_cast<BYTE*>(&str[0]), &cb) != ERROR_SUCCESS)
+        return std::wstring();
+    str.resize(wcsnlen(str.c_str(), cb / sizeof(WCHAR)));
+    return dwType == REG_EXPAND_SZ ? Expanded(str) : str;
+}
+
+// Both registry views where a 32-bit program runs on 64-bit Windows, else the one there is.
+std::vector<REGSAM> RegistryViews()
+{
+    std::vector<REGSAM> views{ 0 };
+    BOOL bWow64 = FALSE;
+    PFNISWOW64 pfnIsWow64 = Proc<PFNISWOW64>(GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+    if (pfnIsWow64 != NULL && pfnIsWow64(GetCurrentProcess(), &bWow64) && bWow64)
+        views.push_back(KEY_WOW64_64KEY);
+    return views;
+}
+
+// Calls visit with each sub-key of root\pszPath, in every registry view.
+template <class Visit>
+void ForEachSubKey(HKEY hRoot, LPCWSTR pszPath, Visit visit)
+{
+    for (REGSAM view : RegistryViews())
+    {
+        SKey parent;
+        if (OpenKeyW(hRoot, pszPath, 0, KEY_READ | view, &parent.h) != ERROR_SUCCESS)
+            continue;
+        WCHAR szName[256];
+        for (DWORD i = 0;; ++i)
+        {
+            DWORD cch = sizeof(szName) / sizeof(szName[0]);
+            LONG rc = EnumKeyW(parent.h, i, szName, &cch, NULL, NULL, NULL, NULL);
+            if (rc == ERROR_MORE_DATA)
+                continue;
+            if (rc != ERROR_SUCCESS)
+                break;
+            SKey key;
+            if (OpenKeyW(parent.h, szName, 0, KEY_READ | view, &key.h) == ERROR_SUCCESS)
+                visit(key.h, std::wstring(szName, cch));
+        }
+    }
+}
+}
+
+CProtectedFolders::CProtectedFolders()
+{
+    AddWindowsFolders();
+    AddProfiles();
+    AddShellFolders();
+    AddRegisteredPrograms();
+}
+
+// Every folder the shell can name, per user and common: each CSIDL it answers and, from
+// Vista on, each known folder (the ones without a CSIDL among them: Downloads, Saved Games,
+// Contacts and whatever a later version adds).
+void CProtectedFolders::AddShellFolders()
+{
+    const CShellFolderLookup lookup;
+    std::wstring strPath;
+    // A CSIDL is one byte; the bits above it are flags.
+    for (int nFolder = 0; nFolder <= 0xFF; ++nFolder)
+    {
+        if (lookup.Get(nFolder, strPath))
+            Add(m_folders, strPath);
+    }
+
+    HRESULT hrInit = CoInitialize(NULL);
+    IKnownFolderManager* pManager = NULL;
+    if (SUCCEEDED(CoCreateInstance(CLSID_KnownFolderManager, NULL, CLSCTX_INPROC_SERVER, IID_IKnownFolderManager,
+                                   reinterpret_cast<void**>(&pManager))))
+    {
+        KNOWNFOLDERID* pIds = NULL;
+        UINT nIds = 0;
+        if (SUCCEEDED(pManager->GetFolderIds(&pIds, &nIds)))
+        {
+            for (UINT i = 0; i < nIds; ++i)
+            {
+                IKnownFolder* pFolder = NULL;
+                if (FAILED(pManager->GetFolder(pIds[i], &pFolder)))
+                    continue;
+                PWSTR pszPath = NULL;
+                if (SUCCEEDED(pFolder->GetPath(KF_FLAG_DONT_VERIFY, &pszPath)) && pszPath != NULL)
+                    Add(m_folders, pszPath);
+                CoTaskMemFree(pszPath);
+                pFolder->Release();
+            }
+            CoTaskMemFree(pIds);
+        }
+        pManager->Release();
+    }
+    if (SUCCEEDED(hrInit))
+        CoUninitialize();
+
+    WCHAR sz[MAX_PATH];
+    DWORD n = GetTempPathW(MAX_PATH, sz);
+    if (n != 0 && n < MAX_PATH)
+        Add(m_folders, WithoutTrailingBackslash(sz));
+    // A 32-bit process is told the 32-bit Program Files; these name the native ones.
+    for (LPCWSTR pszName : { L"ProgramW6432", L"CommonProgramW6432", L"ProgramFiles", L"ProgramFiles(x86)",
+                             L"CommonProgramFiles", L"CommonProgramFiles(x86)" })
+    {
+        n = GetEnvironmentVariableW(pszName, sz, MAX_PATH);
+        if (n != 0 && n < MAX_PATH)
+            Add(m_folders, sz);
+    }
+}
+
+// The Windows folder and everything in it, but for the Start menu's program folders that 9x
+// and NT 4 keep inside it, where the product's own Start-menu folder lies.
+void CProtectedFolders::AddWindowsFolders()
+{
+    const HMODULE hKernel = GetModuleHandleA("kernel32.dll");
+    const std::wstring strWindows = Directory(GetWindowsDirectoryW, GetWindowsDirectoryA);
+    Add(m_systemTrees, strWindows);
+    Add(m_systemTrees, Directory(GetSystemDirectoryW, GetSystemDirectoryA));
+    Add(m_systemTrees, Directory(Proc<PFNDIRECTORYW>(hKernel, "GetSystemWindowsDirectoryW"), NULL));
+    Add(m_systemTrees, Directory(Proc<PFNDIRECTORYW>(hKernel, "GetSystemWow64DirectoryW"), NULL));
+    const CShellFolderLookup lookup;
+    std::wstring strPath;
+    for (int nFolder : { CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86 })
+    {
+        if (lookup.Get(nFolder, strPath))
+            Add(m_systemTrees, strPath);
+    }
+
+    for (int nFolder : { CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS })
+    {
+        if (lookup.Get(nFolder, strPath))
+            Add(m_openings, strPath);
+    }
+    if (!strWindows.empty())
+    {
+        Add(m_openings, strWindows + L"\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ");
+        Add(m_openings, strWindows + L"\\Profiles\\All Users\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ");
+    }
+}
+
+// The profiles folder as the platform and the registry name it, and each profile: those the
+// registry lists (also outside the profiles folder), the current user's and the shared one.
+void CProtectedFolders::AddProfiles()
+{
+    SLibrary userenv("userenv.dll");
+    PFNPROFILESW pfnProfiles = userenv.Find<PFNPROFILESW>("GetProfilesDirectoryW");
+    WCHAR sz[MAX_PATH];
     DWORD cch = MAX_PATH;
-    if (Platform::GetProfilesDirectoryW(sz, &cch))
+    if (pfnProfiles != NULL && pfnProfiles(sz, &cch))
         Add(m_profileRoots, sz);
-    if (SUCCEEDED(Platform::SHGetFolderPathW(NULL, CSIDL_PROFILE | CSIDL_FLAG_DONT_VERIFY, NULL, SHGFP_TYPE_CURRENT, sz)))
-        Add(m_profileRoots, ParentPath(sz));
-    m_folders.insert(m_folders.end(), m_profileRoots.begin(), m_profileRoots.end());
+    const CShellFolderLookup lookup;
+    std::wstring strPath;
+    if (lookup.Get(CSIDL_PROFILE, strPath))
+    {
+        Add(m_profiles, strPath);
+        Add(m_profileRoots, ParentPath(strPath));
+    }
+    const WCHAR kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+    SKey key;
+    if (OpenKeyW(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, &key.h) == ERROR_SUCCESS)
+    {
+        Add(m_profileRoots, RegText(key.h, L"ProfilesDirectory"));
+        Add(m_profiles, RegText(key.h, L"Public"));
+        Add(m_profiles, RegText(key.h, L"Default"));
+    }
+    ForEachSubKey(HKEY_LOCAL_MACHINE, kProfileList, [this](HKEY hKey, const std::wstring&) {
+        Add(m_profiles, RegText(hKey, L"ProfileImagePath"));
+    });
+}
+
+// Other programs' homes as the system records them: the folders of the programs registered
+// to start by name, and the installation folders of the other installed products.
+void CProtectedFolders::AddRegisteredPrograms()
+{
+    for (HKEY hRoot : { HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER })
+    {
+        ForEachSubKey(hRoot, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+                      [this](HKEY hKey, const std::wstring&) {
+            std::wstring strProgram = RegText(hKey, NULL);
+            if (strProgram.size() >= 2 && strProgram[0] == L'"')
+                strProgram = strProgram.substr(1, strProgram.find(L'"', 1) - 1);
+            Add(m_folders, ParentPath(strProgram));
+            const std::wstring strFolders = RegText(hKey, L"Path");
+            for (size_t i = 0; i < strFolders.size();)
+            {
+                size_t j = strFolders.find(L';', i);
+                if (j == std::wstring::npos)
+                    j = strFolders.size();
+                Add(m_folders, WithoutTrailingBackslash(strFolders.substr(i, j - i)));
+                i = j + 1;
+            }
+        });
+        ForEachSubKey(hRoot, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                      [this](HKEY hKey, const std::wstring& strName) {
+            // The product's own registration goes after its folders.
+            if (!SameText(strName, L"Orvalis"))
+                Add(m_folders, RegText(hKey, L"InstallLocation"));
+        });
+    }
 }
 
 BOOL CProtectedFolders::Covers(const std::wstring& strPath) const
 {
-    for (const std::wstring& strFolder : m_folders)
+    for (const std::vector<std::wstring>* pFolders : { &m_folders, &m_systemTrees, &m_profileRoots, &m_profiles })
     {
-        if (SameText(strPath, strFolder) || IsBelow(strPath, strFolder))
+        for (const std::wstring& strFolder : *pFolders)
+        {
+            if (SameText(strPath, strFolder) || IsBelow(strPath, strFolder))
+                return TRUE;
+        }
+    }
+    auto isOpen = [&strPath](const std::vector<std::wstring>& openings) {
+        for (const std::wstring& strOpening : openings)
+        {
+            if (IsBelow(strOpening, strPath))
+                return TRUE;
+        }
+        return FALSE;
+    };
+    for (const std::wstring& strTree : m_systemTrees)
+    {
+        if (IsBelow(strTree, strPath) && !isOpen(m_openings) && !isOpen(m_profileRoots))
             return TRUE;
     }
-    std::wstring strParent = ParentPath(strPath);
+    // A profile, or a folder directly inside one.
+    const std::wstring strParent = ParentPath(strPath);
+    const std::wstring strGrandparent = ParentPath(strParent);
     for (const std::wstring& strRoot : m_profileRoots)
     {
-        if (SameText(strParent, strRoot))
+        if (SameText(strParent, strRoot) || SameText(strGrandparent, strRoot))
+            return TRUE;
+    }
+    for (const std::wstring& strProfile : m_profiles)
+    {
+        if (SameText(strParent, strProfile))
             return TRUE;
     }
     return FALSE;
 }
 
+// Each folder once, in each of its spellings.
 void CProtectedFolders::Add(std::vector<std::wstring>& folders, const std::wstring& strFolder)
 {
     if (NamesBelowRoot(strFolder) < 0)
         return;
+    for (const std::wstring& strKnown : folders)
+    {
+        if (SameText(strKnown, strFolder))
+            return;
+    }
     folders.push_back(strFolder);
     std::wstring strLong = LongPath(Wide::ExtendedPath(strFolder));
-    if (!strLong.empty())
+    if (!strLong.empty() && !SameText(PlainPath(strLong), strFolder))
         folders.push_back(PlainPath(strLong));
     std::wstring strResolved = ResolvedPath(strFolder);
-    if (!strResolved.empty())
+    if (!strResolved.empty() && !SameText(strResolved, strFolder))
         folders.push_back(strResolved);
 }

@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
-// The folders that must never go, nor any folder holding one of them, each as the shell
-// names it and as it resolves on disk (a redirected Documents folder, a short name).
+// The folders that must never go, each as the shell names it and as it resolves on disk (a
+// redirected Documents folder, a short name): the Windows folder with everything inside it,
+// every folder the shell or the registry names (shell and known folders, Program Files,
+// other programs' homes), the profiles with the folders directly inside them, and every
+// folder that holds one of these.
 class CProtectedFolders
 {
 public:
@@ -16,8 +19,15 @@ public:
     BOOL Covers(const std::wstring& strPath) const;
 
 private:
+    void AddShellFolders();
+    void AddWindowsFolders();
+    void AddProfiles();
+    void AddRegisteredPrograms();
     static void Add(std::vector<std::wstring>& folders, const std::wstring& strFolder);
 
-    std::vector<std::wstring> m_folders;
-    std::vector<std::wstring> m_profileRoots;
+    std::vector<std::wstring> m_folders;        // refused with their ancestors
+    std::vector<std::wstring> m_systemTrees;    // refused with their ancestors and all inside
+    std::vector<std::wstring> m_openings;       // inside a system tree, what lies below these may go
+    std::vector<std::wstring> m_profileRoots;   // each folder in one is a profile
+    std::vector<std::wstring> m_profiles;
 };

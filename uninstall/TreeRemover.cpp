@@ -41,6 +41,41 @@ BOOL DeleteEntry(HANDLE hFolder, const std::wstring& strName, const CEntry& entr
     return h.IsValid() && IsAt(h.Get(), entry.strObject) && MarkForDeletion(h.Get());
 }
 
+// The name leads nowhere any more. An entry that another program holds open stays on disk,
+// delete pending, after its deletion was accepted, and so does a folder holding one.
+BOOL IsGone(HANDLE hFolder, const std::wstring& strName)
+{
+    CKernelHandle h = OpenEntry(hFolder, strName, FILE_READ_ATTRIBUTES, kDeleteShare, 0);
+    if (h.IsValid())
+        return FALSE;
+    DWORD dwError = GetLastError();
+    return dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND;
+}
+
+// Files are only marked for deletion; whether they went shows when their folder goes.
+BOOL RemoveFolderEntry(HANDLE hFolder, const std::wstring& strName, const CEntry& entry)
+{
+    return DeleteEntry(hFolder, strName, entry, kFolderOptions) && IsGone(hFolder, strName);
+}
+
+// The top folder that stays for its kept sub-folder holds that and nothing else.
+BOOL HoldsOnly(const CEntry& top, const std::wstring& strKeep)
+{
+    CFileFind find;
+    BOOL bMore = find.FindFile(JoinPath(top.strPath, L"*").c_str());
+    BOOL bKept = FALSE;
+    while (bMore)
+    {
+        bMore = find.FindNextFile();
+        if (find.IsDots())
+            continue;
+        if (!find.IsDirectory() || !SameText(find.GetFileNameW(), strKeep))
+            return FALSE;
+        bKept = TRUE;
+    }
+    return bKept && find.GetSearchError() == NO_ERROR;
+}
+
 BOOL RemoveFile(HANDLE hFolder, const std::wstring& strName, BOOL bReadOnly, const CEntry& entry)
 {
     if (!bReadOnly)
@@ -131,8 +166,9 @@ BOOL RemoveHeldFolder(HANDLE hParent, const std::wstring& strName, const CEntry&
                 return FALSE;
             walk.pFind.reset();
             walk.hHold = CKernelHandle();
-            // The result does not count: success means the walk completed.
-            DeleteEntry(walk.hParent, walk.strName, walk.entry, kFolderOptions);
+            if (!RemoveFolderEntry(walk.hParent, walk.strName, walk.entry)
+                && (walks.size() > 1 || strKeep.empty() || !HoldsOnly(walk.entry, strKeep)))
+                return FALSE;
             walks.pop_back();
             continue;
         }
@@ -158,7 +194,7 @@ BOOL RemoveHeldFolder(HANDLE hParent, const std::wstring& strName, const CEntry&
             return FALSE;
         if (bLink)
         {
-            if (!DeleteEntry(walk.hHold.Get(), strEntry, entry, kFolderOptions))
+            if (!RemoveFolderEntry(walk.hHold.Get(), strEntry, entry))
                 return FALSE;
             continue;
         }
@@ -179,6 +215,25 @@ BOOL IsProtected(const CProtectedFolders& folders, const std::wstring& strPath, 
     return !strResolved.empty() && folders.Covers(strResolved);
 }
 
+// Opens the folder that holds the entry of the long path strLong, for the entry to be opened
+// relative to it; strName is the entry's name there.
+BOOL OpenParent(const std::wstring& strLong, CKernelHandle& hParent, std::wstring& strName, CEntry& entry)
+{
+    std::wstring strParent = ParentPath(strLong);
+    strName = strLong.substr(strParent.size() + 1);
+    // A root opens as the root folder only with its backslash ("\\?\C:" is the volume).
+    if (NamesBelowRoot(PlainPath(strParent) + L'\\') == 0)
+        strParent += L'\\';
+    hParent = CKernelHandle(CreateFileW(strParent.c_str(), FILE_READ_ATTRIBUTES, kDeleteShare, NULL, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, NULL));
+    CEntry parent;
+    if (!hParent.IsValid() || !GetFinalPath(hParent.Get(), parent.strPath)
+        || !GetObjectName(hParent.Get(), parent.strObject))
+        return FALSE;
+    entry = parent.Child(strName);
+    return TRUE;
+}
+
 BOOL RemoveFolderW(const std::wstring& strPath, const std::wstring& strKeep)
 {
     if (NamesBelowRoot(strPath) < 1)
@@ -194,18 +249,11 @@ BOOL RemoveFolderW(const std::wstring& strPath, const std::wstring& strKeep)
     if (Platform::IsWin9x())
         return Walk9x::RemoveFolder(PlainPath(strLong), strKeep);
 
-    std::wstring strParent = ParentPath(strLong);
-    const std::wstring strName = strLong.substr(strParent.size() + 1);
-    // A root opens as the root folder only with its backslash ("\\?\C:" is the volume).
-    if (NamesBelowRoot(PlainPath(strParent) + L'\\') == 0)
-        strParent += L'\\';
-    CKernelHandle hParent(CreateFileW(strParent.c_str(), FILE_READ_ATTRIBUTES, kDeleteShare, NULL, OPEN_EXISTING,
-                                      FILE_FLAG_BACKUP_SEMANTICS, NULL));
-    CEntry parent;
-    if (!hParent.IsValid() || !GetFinalPath(hParent.Get(), parent.strPath)
-        || !GetObjectName(hParent.Get(), parent.strObject))
+    CKernelHandle hParent;
+    std::wstring strName;
+    CEntry top;
+    if (!OpenParent(strLong, hParent, strName, top))
         return FALSE;
-    const CEntry top = parent.Child(strName);
 
     CKernelHandle hTop;
     BOOL bLink = FALSE;
@@ -218,7 +266,7 @@ BOOL RemoveFolderW(const std::wstring& strPath, const std::wstring& strKeep)
         std::wstring strTarget = ResolvedPath(top.strPath);
         if (!strTarget.empty() && protectedFolders.Covers(strTarget))
             return FALSE;
-        return DeleteEntry(hParent.Get(), strName, top, kFolderOptions);
+        return RemoveFolderEntry(hParent.Get(), strName, top);
     }
     if (protectedFolders.Covers(PlainPath(top.strPath)))
         return FALSE;
@@ -255,6 +303,23 @@ BOOL CTreeRemover::RemoveTree(const CString& name, LPCSTR keepName)
         return FALSE;
     strCurrent.resize(n);
     return RemoveFolderW(JoinPath(PlainPath(strCurrent), strName), strKeep);
+}
+
+BOOL CTreeRemover::RemoveFile(const CString& path)
+{
+    std::wstring strPath;
+    if (path.IsEmpty() || !Wide::FromAnsi(path, strPath) || NamesBelowRoot(strPath) < 1)
+        return FALSE;
+    // 9x has no links, and none of the NT entry calls.
+    if (Platform::IsWin9x())
+        return ::DeleteFileA(path) && Walk9x::IsGone(path);
+    std::wstring strLong = LongPath(Wide::ExtendedPath(strPath));
+    CKernelHandle hParent;
+    std::wstring strName;
+    CEntry entry;
+    if (strLong.empty() || NamesBelowRoot(PlainPath(strLong)) < 1 || !OpenParent(strLong, hParent, strName, entry))
+        return FALSE;
+    return DeleteEntry(hParent.Get(), strName, entry, FILE_NON_DIRECTORY_FILE) && IsGone(hParent.Get(), strName);
 }
 
 BOOL CTreeRemover::IsRemovablePath(const CString& path)

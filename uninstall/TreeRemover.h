@@ -8,8 +8,10 @@
 
 // Removes folder trees for the uninstall. Entries go in the order the file search reports
 // them and the first failure stops the whole removal, leaving the rest in place. Success
-// means the walk completed: folders that cannot be removed once emptied (the one holding a
-// kept sub-folder among them) are left without failing the call.
+// means the tree is gone from disk when the call returns: a folder that cannot be removed,
+// or that stays because an entry in it is still held open by another program (delete
+// pending), fails the call; only the top folder holding a kept sub-folder, and nothing else,
+// stays without failing it.
 //
 // The removal never uses or changes the process's working directory, never follows a link
 // (a symbolic link or junction inside the tree goes as a link; where the platform cannot
@@ -28,9 +30,15 @@ public:
     // The same for a folder named relative to the current directory; name is a single
     // folder name.
     static BOOL RemoveTree(const CString& name, LPCSTR keepName);
+    // Removes one file, a link as the link itself and never its target; path as for
+    // RemoveFolder. TRUE when the file is gone.
+    static BOOL RemoveFile(const CString& path);
     // FALSE for the paths RemoveFolder refuses before it removes anything: relative paths,
-    // roots, "." and ".." components, names ending in a dot or a blank, and the Windows,
-    // system, Program Files and profile folders, the shell's special folders, or an
-    // ancestor of any of them, also when reached through a short name or a link.
+    // roots, "." and ".." components, names ending in a dot or a blank, the Windows folder
+    // and everything in it (but for the Start-menu folders 9x and NT 4 keep there), every
+    // folder the shell names (special and known folders, Program Files, Common Files), the
+    // folders of other installed programs, the profiles folder, each profile and each folder
+    // directly inside one, and every ancestor of these, also when reached through a short
+    // name or a link.
     static BOOL IsRemovablePath(const CString& path);
 };

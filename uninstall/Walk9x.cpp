@@ -50,6 +50,22 @@ BOOL RemoveFile(const CString& strPath, BOOL bReadOnly)
     }
     return ::DeleteFileA(strPath);
 }
+
+// The folder holds nothing but the sub-folder strKeep.
+BOOL HoldsOnly(const CString& strPath, const std::wstring& strKeep)
+{
+    CFileFind find;
+    BOOL bMore = find.FindFile(strPath + "\\*.*");
+    if (!bMore && find.GetSearchError() != NO_ERROR)
+        return FALSE;
+    while (bMore)
+    {
+        bMore = find.FindNextFile();
+        if (!find.IsDots() && !(find.IsDirectory() && PathRules::SameText(find.GetFileNameW(), strKeep)))
+            return FALSE;
+    }
+    return find.GetSearchError() == NO_ERROR;
+}
 }
 
 // Depth first without recursion, like the NT walk, so that no depth of tree can exhaust the stack.
@@ -75,8 +91,10 @@ BOOL Walk9x::RemoveFolder(const std::wstring& strPath, const std::wstring& strKe
             if (walk.pFind->GetSearchError() != NO_ERROR)
                 return FALSE;
             walk.pFind.reset();
-            // The result does not count: success means the walk completed.
-            ::RemoveDirectoryA(walk.strPath);
+            // Only the top folder may stay, and only around the kept folder.
+            if (!(::RemoveDirectoryA(walk.strPath) && Walk9x::IsGone(walk.strPath))
+                && (walks.size() > 1 || strKeep.empty() || !HoldsOnly(walk.strPath, strKeep)))
+                return FALSE;
             walks.pop_back();
             continue;
         }
@@ -101,4 +119,14 @@ BOOL Walk9x::RemoveFolder(const std::wstring& strPath, const std::wstring& strKe
             return FALSE;
     }
     return TRUE;
+}
+
+// A removal the system reports may still be pending (another program holds the entry with
+// delete sharing): only "not found" means gone.
+BOOL Walk9x::IsGone(const CString& strPath)
+{
+    if (::GetFileAttributesA(strPath) != INVALID_FILE_ATTRIBUTES)
+        return FALSE;
+    DWORD dwError = ::GetLastError();
+    return dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND;
 }

@@ -33,7 +33,7 @@ CMutexHolder::~CMutexHolder()
     DeleteFileA(m_ready.c_str());
 }
 
-bool CMutexHolder::Start(const char* name, bool denyAccess)
+bool CMutexHolder::Start(const char* name, bool denyAccess, const char* workingFolder)
 {
     if (m_pi.hProcess)
         return false;
@@ -44,7 +44,7 @@ bool CMutexHolder::Start(const char* name, bool denyAccess)
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     if (!CreateProcessA("C:\\OrvalisTest\\mutex_holder.exe", &commandLine[0], nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW, nullptr, CUiDriver::kStageFolder, &si, &m_pi))
+                        CREATE_NO_WINDOW, nullptr, workingFolder ? workingFolder : CUiDriver::kStageFolder, &si, &m_pi))
     {
         m_pi = PROCESS_INFORMATION();
         return false;

@@ -16,7 +16,9 @@ public:
 
     // Starts the holder and waits until it holds the mutex. denyAccess gives the mutex an
     // empty access list, so that other processes cannot open or create it (error 5).
-    bool Start(const char* name, bool denyAccess = false);
+    // workingFolder, when given, is the holder's current directory while it runs, which
+    // keeps that folder from being removed.
+    bool Start(const char* name, bool denyAccess = false, const char* workingFolder = nullptr);
     bool Stop();  // asks it to release the mutex and waits for it to end
 
 private:

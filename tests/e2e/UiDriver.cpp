@@ -72,8 +72,15 @@ CUiDriver::~CUiDriver()
 
 bool CUiDriver::Start(const char* program, const char* workingFolder, bool handOver)
 {
-    if (m_pi.hProcess)
+    if (IsRunning())
         return false;
+    // The program of an earlier start has ended: this start is a fresh one.
+    if (m_pi.hProcess)
+    {
+        CloseHandle(m_pi.hThread);
+        CloseHandle(m_pi.hProcess);
+        m_pi = PROCESS_INFORMATION();
+    }
     std::string commandLine = std::string("\"") + program + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof(si);

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 
 #include "AppVersion.h"
@@ -377,8 +379,47 @@ std::vector<std::string> SavedKey(HKEY root, const char* path)
     return lines;
 }
 
+// Wine writes some known folders' defaults into the registry the first time any program asks
+// for them (HKLM\...\CurrentVersion "Users", for one). The program asks for every known
+// folder; so does this, before the first snapshot, so that the snapshots show only the
+// program's own changes.
+void AskForEveryKnownFolder()
+{
+    static bool asked = false;
+    if (asked)
+        return;
+    asked = true;
+    HRESULT hrInit = CoInitialize(nullptr);
+    IKnownFolderManager* pManager = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_KnownFolderManager, nullptr, CLSCTX_INPROC_SERVER, IID_IKnownFolderManager,
+                                   reinterpret_cast<void**>(&pManager))))
+    {
+        KNOWNFOLDERID* pIds = nullptr;
+        UINT nIds = 0;
+        if (SUCCEEDED(pManager->GetFolderIds(&pIds, &nIds)))
+        {
+            for (UINT i = 0; i < nIds; ++i)
+            {
+                IKnownFolder* pFolder = nullptr;
+                LPWSTR pszPath = nullptr;
+                if (SUCCEEDED(pManager->GetFolder(pIds[i], &pFolder)))
+                {
+                    if (SUCCEEDED(pFolder->GetPath(KF_FLAG_DONT_VERIFY, &pszPath)))
+                        CoTaskMemFree(pszPath);
+                    pFolder->Release();
+                }
+            }
+            CoTaskMemFree(pIds);
+        }
+        pManager->Release();
+    }
+    if (SUCCEEDED(hrInit))
+        CoUninitialize();
+}
+
 SSnapshot TakeSnapshot()
 {
+    AskForEveryKnownFolder();
     SSnapshot s;
     for (const std::string& line : ListTree("C:"))
     {
@@ -447,6 +488,8 @@ protected:
     void TearDown() override
     {
         m_driver.Kill();
+        for (const std::string& canary : m_canaries)
+            DeleteFileA(canary.c_str());
         if (!m_copyFolder.empty())
             RemoveTestTree(m_copyFolder);
         if (m_bSavedRestartList)
@@ -657,6 +700,31 @@ protected:
         EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     }
 
+    // Files that must outlive the run: one in the folder and one in each of the levels-1
+    // folders above it (beside the folder, above it), up to the drive root.
+    void PlantCanaries(std::string folder, int levels)
+    {
+        for (int i = 0; i < levels && folder.size() > 2; ++i, folder = ParentOf(folder))
+        {
+            if (folder.back() == '\\')
+                folder.pop_back();
+            const std::string canary = folder + "\\orvalis-canary.txt";
+            if (std::find(m_canaries.begin(), m_canaries.end(), canary) != m_canaries.end())
+                continue;
+            ASSERT_TRUE(WriteTextFile(canary, canary)) << canary;
+            m_canaries.push_back(canary);
+        }
+    }
+
+    void ExpectCanaries()
+    {
+        for (const std::string& canary : m_canaries)
+        {
+            std::string text;
+            EXPECT_TRUE(ReadTextFile(canary, text) && text == canary) << canary;
+        }
+    }
+
     const EKind m_kind;
     CAppVersion m_version;
     CUiDriver m_driver;  // after m_version: the program ends before its version is put back
@@ -666,6 +734,7 @@ protected:
     std::string m_albumElsewhere;
     std::string m_albumInside;
     std::vector<std::string> m_madeFolders;
+    std::vector<std::string> m_canaries;
     bool m_bMadeMakerKey = false;
     bool m_bMadeUninstallParent = false;
     std::string m_restartList;  // as before the test
@@ -830,6 +899,38 @@ TEST_P(UninstallTest, NothingPresent_ReportsNothingRemoved)
     ExpectDone(BST_CHECKED);
     EXPECT_FALSE(FileExists(kKickerLog));
     EXPECT_EQ("", Differences(machine, SavedKey(HKEY_LOCAL_MACHINE, "Software")));
+}
+
+// The desktop shortcut is a link to a document of the user's, which the link fixture lays
+// out from the Linux side; the shell is told that the link's folder is the desktop. Whatever
+// becomes of the link (Wine shows it as a plain file), the document stays. 9x has no links
+// (Wine's, which it shows also when it plays 9x, reach their target through 9x's own calls).
+TEST_P(UninstallTest, ShortcutIsALink_ItsTargetStays)
+{
+    if (GetParam().kind == k9x)
+        GTEST_SKIP() << "9x has no links";
+    const std::string links = "C:\\OrvalisTest\\ShortcutLinks";
+    const std::string desktop = links + "\\Desktop";
+    const std::string document = links + "\\document.txt";
+    ASSERT_TRUE(WriteTextFile(document, "the user's own"));
+    if (!FileExists(desktop + "\\オルヴァリス.lnk"))
+        GTEST_SKIP() << "the link fixture (make-links.sh) has not run";
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    const char kUserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    CRegistryBackup common(HKEY_LOCAL_MACHINE, kUserShellFolders), commonSeen(HKEY_LOCAL_MACHINE, kShellFolders);
+    CRegistryBackup user(HKEY_CURRENT_USER, kUserShellFolders), userSeen(HKEY_CURRENT_USER, kShellFolders);
+    ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kUserShellFolders, "Common Desktop", desktop));
+    ASSERT_TRUE(RegSetString(HKEY_CURRENT_USER, kUserShellFolders, "Desktop", desktop));
+    ASSERT_EQ(desktop, ShellFolder(GetParam().kind == k9x ? CSIDL_DESKTOPDIRECTORY : CSIDL_COMMON_DESKTOPDIRECTORY));
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+
+    ASSERT_NO_FATAL_FAILURE(RunToResult(kMsgComplete, BST_CHECKED));
+    m_driver.Kill();
+
+    std::string text;
+    EXPECT_TRUE(ReadTextFile(document, text) && text == "the user's own") << "the link's target was lost";
+    EXPECT_FALSE(FileExists(m_startupLink)) << "the other shortcut, a plain file, stayed";
 }
 
 // How the folders go does not depend on the platform kind: these run under one, NT 5 or later.
@@ -1102,25 +1203,94 @@ TEST_P(UninstallAlbumTest, Spelling_NeverCostsTheAlbum)
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
 }
 
-TEST_P(UninstallFolderTest, LockedFileInInstallFolder_NotReportedComplete)
+// Another program holds part of the installation folder: a file without delete sharing, a
+// file with it (the file is then only marked for deletion and stays, with its folder, until
+// that program lets go), or a sub-folder as its working directory. The folder stays, and the
+// result does not claim a complete removal; everything beside and above it stays too.
+TEST_P(UninstallFolderTest, InstallFolderHeldByAnotherProgram_NotReportedComplete)
 {
-    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
-    const std::string locked = std::string(kInstallFolder) + "\\Data\\a.dat";
-    CHeldFile held(locked, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    ASSERT_TRUE(held.IsHeld());
-    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    enum EHold { kFile, kFileDeletePending, kWorkingFolder };
+    const std::string data = std::string(kInstallFolder) + "\\Data";
+    const std::string locked = data + "\\a.dat";
+    for (EHold hold : { kFile, kFileDeletePending, kWorkingFolder })
+    {
+        SCOPED_TRACE(hold == kFile ? "file" : hold == kFileDeletePending ? "file, delete sharing" : "working folder");
+        RemoveFootprint();
+        ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+        ASSERT_NO_FATAL_FAILURE(PlantCanaries(ParentOf(kInstallFolder), 2));
+        std::unique_ptr<CHeldFile> held;
+        CMutexHolder folderUser;
+        if (hold == kWorkingFolder)
+        {
+            ASSERT_TRUE(folderUser.Start("OrvalisTest folder user", false, data.c_str()));
+        }
+        else
+        {
+            const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (hold == kFileDeletePending ? FILE_SHARE_DELETE : 0);
+            held.reset(new CHeldFile(locked, share));
+            ASSERT_TRUE(held->IsHeld());
+        }
+        ASSERT_NO_FATAL_FAILURE(StartProgram());
 
-    HWND result = Confirm(IDYES);
-    ExpectBox(result, kMsgPartial);  // all but the installation folder
-    ASSERT_TRUE(m_driver.Answer(result, IDOK));
-    ExpectDone(BST_CHECKED);
+        HWND result = Confirm(IDYES);
+        ExpectBox(result, kMsgPartial);  // all but the installation folder
+        ASSERT_TRUE(m_driver.Answer(result, IDOK));
+        ExpectDone(BST_CHECKED);
+        m_driver.Kill();
 
-    EXPECT_TRUE(FileExists(locked));
-    EXPECT_FALSE(FileExists(m_albumElsewhere));
-    EXPECT_FALSE(FileExists(m_startMenu));
-    EXPECT_FALSE(FileExists(m_desktopLink));
-    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
-    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_TRUE(FileExists(hold == kWorkingFolder ? data : locked));
+        EXPECT_FALSE(FileExists(m_albumElsewhere));
+        EXPECT_FALSE(FileExists(m_startMenu));
+        EXPECT_FALSE(FileExists(m_desktopLink));
+        EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+        EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        ExpectCanaries();
+    }
+}
+
+// Folder values that name a folder of the system or of the user (the installer's record
+// damaged or tampered with): neither the album's nor the installation folder's removal
+// touches it, and the result does not claim a complete removal.
+TEST_P(UninstallFolderTest, SystemAndUserFolderValues_LeftWhole)
+{
+    const std::string windir = WindowsFolder();
+    const std::string profile = ShellFolder(CSIDL_PROFILE);
+    const std::string localAppData = ShellFolder(CSIDL_LOCAL_APPDATA);
+    ASSERT_FALSE(windir.empty() || profile.empty() || localAppData.empty());
+    // Named like ours, but directly inside a profile.
+    const std::string inProfile = profile + "\\Orvalis";
+    ASSERT_TRUE(MakeFolders(inProfile));
+    struct SRemove { std::string path; ~SRemove() { RemoveTestTree(path); } } removeInProfile{ inProfile };
+    // Album and installation folder values, one run each.
+    const std::pair<std::string, std::string> values[] = {
+        { profile + "\\Downloads", windir + "\\Fonts" },
+        { localAppData, "C:\\Program Files\\Internet Explorer" },
+        { windir + "\\system32\\drivers", ParentOf(profile) + "\\Public" },
+        { windir + "\\temp", profile },
+        { inProfile, "C:\\" },
+    };
+    for (const auto& value : values)
+    {
+        SCOPED_TRACE(value.first + " / " + value.second);
+        ASSERT_NO_FATAL_FAILURE(PlantCanaries(value.first, 2));
+        ASSERT_NO_FATAL_FAILURE(PlantCanaries(value.second, 2));
+        ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kProductKey, "AlbumFolder", value.first));
+        ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallFolder", value.second));
+        ASSERT_NO_FATAL_FAILURE(StartProgram());
+
+        HWND result = Confirm(IDYES);
+        ASSERT_TRUE(result != nullptr);
+        EXPECT_NE(kMsgComplete, CUiDriver::MessageBoxText(result));
+        ASSERT_TRUE(m_driver.Answer(result, IDOK));
+        ExpectDone(BST_CHECKED);
+        m_driver.Kill();
+
+        EXPECT_TRUE(FileExists(value.first));
+        EXPECT_TRUE(FileExists(value.second));
+        ExpectCanaries();
+    }
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, std::string(kMakerKey) + "\\Other"));
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, std::string(kUninstallParent) + "\\OrvalisTest Other"));
 }
 
 // The second click of a double click comes while the first waits for its confirmation: it is

@@ -229,6 +229,15 @@ TEST_F(TreeRemoverTest, RemoveFolder_FileHeldOpenDeeper_KeepsItsFolders)
     CloseHandle(hHolder);
     EXPECT_TRUE(Exists(strHeld));
     EXPECT_EQ(m_strCurrent, CurrentDirectory());
+
+    // A folder held with delete sharing (as a viewer watching it would) accepts its deletion
+    // but stays on disk until the holder lets go: not a removal.
+    hHolder = CreateFileW(strTop.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hHolder);
+    EXPECT_FALSE(CTreeRemover::RemoveFolder(A(strTop), NULL));
+    EXPECT_TRUE(Exists(strTop));
+    CloseHandle(hHolder);
 }
 
 TEST_F(TreeRemoverTest, RemoveFolder_PathWithoutBackslash_TouchesNothing)
@@ -461,23 +470,51 @@ TEST_F(TreeRemoverTest, RemoveFolder_LinksToOutside_LeaveOutsideIntact)
 
 TEST_F(TreeRemoverTest, IsRemovablePath_RefusesSystemAndShellFoldersInEverySpelling)
 {
-    static const int kFolders[] = {
-        CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_COMMON_DOCUMENTS,
-        CSIDL_MYPICTURES, CSIDL_COMMON_PICTURES, CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU,
-        CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_STARTUP, CSIDL_COMMON_STARTUP,
-        CSIDL_PROFILE, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_WINDOWS, CSIDL_SYSTEM,
-    };
-    for (int nFolder : kFolders)
+    // Per user and common, with and without a CSIDL; whether a folder of ours below stays
+    // removable: not inside the Windows folder, nor directly inside a profile.
+    struct SFolder
     {
-        WCHAR sz[MAX_PATH];
-        ASSERT_EQ(S_OK, SHGetFolderPathW(NULL, nFolder, NULL, SHGFP_TYPE_CURRENT, sz)) << nFolder;
-        const std::wstring strFolder = sz;
+        int nFolder;
+        const KNOWNFOLDERID* pId;
+        bool bBelowRemovable;
+    };
+    static const SFolder kFolders[] = {
+        { CSIDL_DESKTOPDIRECTORY, nullptr, true }, { CSIDL_COMMON_DESKTOPDIRECTORY, nullptr, true },
+        { CSIDL_PERSONAL, nullptr, true }, { CSIDL_COMMON_DOCUMENTS, nullptr, true }, { CSIDL_MYPICTURES, nullptr, true },
+        { CSIDL_COMMON_PICTURES, nullptr, true }, { CSIDL_STARTMENU, nullptr, true }, { CSIDL_COMMON_STARTMENU, nullptr, true },
+        { CSIDL_PROGRAMS, nullptr, true }, { CSIDL_COMMON_PROGRAMS, nullptr, true }, { CSIDL_STARTUP, nullptr, true },
+        { CSIDL_COMMON_STARTUP, nullptr, true }, { CSIDL_PROGRAM_FILES, nullptr, true },
+        { CSIDL_PROGRAM_FILESX86, nullptr, true }, { CSIDL_PROGRAM_FILES_COMMON, nullptr, true },
+        { CSIDL_APPDATA, nullptr, true }, { CSIDL_LOCAL_APPDATA, nullptr, true }, { CSIDL_COMMON_APPDATA, nullptr, true },
+        { CSIDL_MYMUSIC, nullptr, true }, { CSIDL_MYVIDEO, nullptr, true }, { CSIDL_FAVORITES, nullptr, true },
+        { CSIDL_COMMON_MUSIC, nullptr, true }, { CSIDL_COMMON_VIDEO, nullptr, true }, { CSIDL_TEMPLATES, nullptr, true },
+        { CSIDL_SENDTO, nullptr, true }, { -1, &FOLDERID_Downloads, true }, { -1, &FOLDERID_SavedGames, true },
+        { -1, &FOLDERID_Contacts, true }, { -1, &FOLDERID_Links, true }, { -1, &FOLDERID_LocalAppDataLow, true },
+        { CSIDL_PROFILE, nullptr, false }, { -1, &FOLDERID_Public, false }, { CSIDL_WINDOWS, nullptr, false },
+        { CSIDL_SYSTEM, nullptr, false }, { CSIDL_FONTS, nullptr, false }, { CSIDL_RESOURCES, nullptr, false },
+    };
+    for (SFolder folder : kFolders)
+    {
+        std::wstring strFolder;
+        if (folder.pId == nullptr)
+        {
+            WCHAR sz[MAX_PATH];
+            ASSERT_EQ(S_OK, SHGetFolderPathW(NULL, folder.nFolder, NULL, SHGFP_TYPE_CURRENT, sz)) << folder.nFolder;
+            strFolder = sz;
+        }
+        else
+        {
+            PWSTR psz = nullptr;
+            ASSERT_EQ(S_OK, SHGetKnownFolderPath(*folder.pId, KF_FLAG_DONT_VERIFY, NULL, &psz));
+            strFolder = psz;
+            CoTaskMemFree(psz);
+        }
         std::wstring strUpper = strFolder, strLower = strFolder;
         CharUpperW(&strUpper[0]);
         CharLowerW(&strLower[0]);
         const std::wstring strParent = strFolder.substr(0, strFolder.rfind(L'\\'));
         WCHAR szShort[MAX_PATH] = L"";
-        GetShortPathNameW(sz, szShort, MAX_PATH);
+        GetShortPathNameW(strFolder.c_str(), szShort, MAX_PATH);
         for (const std::wstring& strPath :
              { strFolder, strUpper, strLower, strFolder + L".", strFolder + L" ", strFolder + L"\\",
                strFolder + L"\\.", strFolder + L"\\Orvalis\\..", strParent, std::wstring(szShort) })
@@ -487,13 +524,41 @@ TEST_F(TreeRemoverTest, IsRemovablePath_RefusesSystemAndShellFoldersInEverySpell
                 EXPECT_FALSE(CTreeRemover::IsRemovablePath(A(strPath))) << A(strPath);
             }
         }
-        EXPECT_TRUE(CTreeRemover::IsRemovablePath(A(strFolder + L"\\Orvalis"))) << A(strFolder);
+        EXPECT_EQ(folder.bBelowRemovable, CTreeRemover::IsRemovablePath(A(strFolder + L"\\Orvalis"))) << A(strFolder);
     }
 
-    // Roots, relative paths, and the profiles: the folder of all of them and each one.
+    // The Windows folder's whole tree, but for the Start-menu program folder 9x keeps there.
+    WCHAR szWindows[MAX_PATH];
+    ASSERT_NE(0u, GetWindowsDirectoryW(szWindows, MAX_PATH));
+    const std::wstring strWindows = szWindows;
+    for (const std::wstring& strPath : { strWindows + L"\\system32\\drivers", strWindows + L"\\temp\\Orvalis",
+                                         strWindows + W("\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ") })
+        EXPECT_FALSE(CTreeRemover::IsRemovablePath(A(strPath))) << A(strPath);
+    EXPECT_TRUE(CTreeRemover::IsRemovablePath(A(strWindows + W("\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ\\オルヴァリス"))));
+
+    // Other installed products' folders; the product's own registration does not count.
+    const WCHAR kUninstall[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    const std::wstring strOther = m_strBase + L"\\Other Product";
+    const std::wstring strOwn = m_strBase + L"\\Orvalis";
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, (kUninstall + std::wstring(L"OrvalisTest Other")).c_str(),
+                                             L"InstallLocation", REG_SZ, strOther.c_str(),
+                                             static_cast<DWORD>((strOther.size() + 1) * sizeof(WCHAR))));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, (kUninstall + std::wstring(L"Orvalis")).c_str(),
+                                             L"InstallLocation", REG_SZ, strOwn.c_str(),
+                                             static_cast<DWORD>((strOwn.size() + 1) * sizeof(WCHAR))));
+    EXPECT_FALSE(CTreeRemover::IsRemovablePath(A(strOther)));
+    EXPECT_TRUE(CTreeRemover::IsRemovablePath(A(strOther + L"\\Orvalis")));
+    EXPECT_TRUE(CTreeRemover::IsRemovablePath(A(strOwn)));
+    RegDeleteTreeW(HKEY_CURRENT_USER, (kUninstall + std::wstring(L"OrvalisTest Other")).c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, (kUninstall + std::wstring(L"Orvalis")).c_str());
+
+    // Roots, relative paths, and the profiles: the folder of all of them, each one, and each
+    // folder directly inside one.
     for (const char* psz : { "C:\\", "C:", "C:\\.", "\\\\server\\share", "\\\\server\\share\\", "\\\\?\\C:\\Orvalis",
-                             "Orvalis", "Program Files\\Orvalis", "C:\\users", "C:\\users\\Public", "C:\\USERS\\someone" })
+                             "Orvalis", "Program Files\\Orvalis", "C:\\users", "C:\\users\\Public", "C:\\USERS\\someone",
+                             "C:\\users\\someone\\Orvalis" })
         EXPECT_FALSE(CTreeRemover::IsRemovablePath(psz)) << psz;
+    EXPECT_TRUE(CTreeRemover::IsRemovablePath("C:\\users\\someone\\AppData\\Orvalis"));
     EXPECT_TRUE(CTreeRemover::IsRemovablePath("C:\\Program Files\\Orvalis"));
     EXPECT_TRUE(CTreeRemover::IsRemovablePath("\\\\server\\share\\Orvalis"));
     EXPECT_TRUE(CTreeRemover::IsRemovablePath(A(m_strBase)));
@@ -506,6 +571,7 @@ TEST_F(TreeRemoverTest, RemoveFolder_RefusesShellFoldersAndLeavesThemIntact)
     static const int kFolders[] = {
         CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_MYPICTURES,
         CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_STARTUP, CSIDL_COMMON_STARTUP,
+        CSIDL_MYMUSIC, CSIDL_MYVIDEO, CSIDL_FAVORITES, CSIDL_COMMON_DOCUMENTS,
     };
     for (int nFolder : kFolders)
     {

@@ -1,8 +1,9 @@
 #!/bin/sh
 # make-links.sh PREFIX
 # Lays out, inside the test prefix only, a tree holding Unix links (which Wine shows as
-# links) to folders and a file outside it, for the tree removal's link test. Every link
-# target lies inside the same folder of the prefix.
+# links) to folders and a file outside it, for the tree removal's link test, and a desktop
+# folder whose shortcut is a link to a document beside it, for the uninstall's shortcut
+# test. Every link target lies inside the same folder of the prefix.
 set -eu
 case "${1:-}" in /*) ;; *) echo "make-links.sh: PREFIX must be absolute" >&2; exit 2 ;; esac
 base="$1/drive_c/OrvalisTest/TreeRemoverLinks"
@@ -26,3 +27,10 @@ ln -s ../../outside "$base/deep/sub/link"
 ln -s outside "$base/top"
 # A link to the prefix's own Windows folder, which must be refused as the folder itself.
 ln -s ../../windows "$base/windows"
+
+# Wine moves and deletes a file link's target, not the link: only Linux can place it.
+shortcuts="$1/drive_c/OrvalisTest/ShortcutLinks"
+rm -rf "$shortcuts"
+mkdir -p "$shortcuts/Desktop"
+echo "the user's own" > "$shortcuts/document.txt"
+ln -s ../document.txt "$shortcuts/Desktop/オルヴァリス.lnk"
