@@ -5,7 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "WinApp.h"
+#include "ResourceModule.h"
 
 namespace
 {

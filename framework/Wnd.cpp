@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "Exception.h"
+#include "FileException.h"
 #include "WaitCursor.h"
-#include "WinApp.h"
+#include "WinThread.h"
 
 namespace
 {
@@ -21,6 +21,7 @@ CWnd::CWnd() : m_hWnd(NULL), m_pfnSuper(NULL), m_currentMsg(), m_bTemporary(FALS
 
 CWnd::~CWnd()
 {
+    ForgetMainWnd();
     if (m_hWnd != NULL && !m_bTemporary)
     {
         // Never leave a window routing messages to a dead object.
@@ -81,11 +82,6 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     return TRUE;
 }
 
-BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
-{
-    return SubclassWindow(::GetDlgItem(pParent->m_hWnd, nID));
-}
-
 LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CWnd* pWnd = FromHandlePermanent(hWnd);
@@ -108,6 +104,12 @@ LRESULT CWnd::Dispatch(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam)
     {
         e->ReportError(MB_ICONSTOP);
         e->Delete();
+    }
+    // Nothing may unwind into the system's code that called us (a container's bad_alloc):
+    // the handler is abandoned with the framework's generic error, and the window goes on.
+    catch (...)
+    {
+        CFileException(CFileException::generic).ReportError(MB_ICONSTOP);
     }
     // The object is gone from the window after WM_NCDESTROY but is still alive here.
     pWnd->m_currentMsg = saved;
@@ -150,14 +152,23 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM /*lParam*/)
 {
     if (OnCmdMsg(LOWORD(wParam), HIWORD(wParam)))
         return TRUE;
-    CWinApp* pApp = AfxGetApp();
-    if (pApp == NULL || (GetWindowLongA(m_hWnd, GWL_STYLE) & WS_CHILD))
+    CWinThread* pThread = AfxGetThread();
+    if (pThread == NULL || (GetWindowLongA(m_hWnd, GWL_STYLE) & WS_CHILD))
         return FALSE;
-    return pApp->OnCmdMsg(LOWORD(wParam), HIWORD(wParam));
+    return pThread->OnCmdMsg(LOWORD(wParam), HIWORD(wParam));
+}
+
+// The application never names a window that is gone as its main window.
+void CWnd::ForgetMainWnd()
+{
+    CWinThread* pThread = AfxGetThread();
+    if (pThread != NULL && pThread->m_pMainWnd == this)
+        pThread->m_pMainWnd = NULL;
 }
 
 void CWnd::OnNcDestroy()
 {
+    ForgetMainWnd();
     if (m_pfnSuper != NULL)
         SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
     m_pfnSuper = NULL;
@@ -201,13 +212,6 @@ void CWnd::SetWindowText(LPCSTR lpszString)
     ::SetWindowTextA(m_hWnd, lpszString);
 }
 
-void CWnd::GetWindowText(CString& rString) const
-{
-    int nLength = ::GetWindowTextLengthA(m_hWnd);
-    ::GetWindowTextA(m_hWnd, rString.GetBuffer(nLength), nLength + 1);
-    rString.ReleaseBuffer();
-}
-
 void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint)
 {
     ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
@@ -229,11 +233,6 @@ void CWnd::GetWindowRect(LPRECT lpRect) const
     ::GetWindowRect(m_hWnd, lpRect);
 }
 
-void CWnd::ScreenToClient(LPRECT lpRect) const
-{
-    ::MapWindowPoints(NULL, m_hWnd, reinterpret_cast<LPPOINT>(lpRect), 2);
-}
-
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
 {
     return ::SendMessageA(m_hWnd, message, wParam, lParam);
@@ -247,15 +246,6 @@ CWnd* CWnd::SetFocus()
 CWnd* CWnd::GetParent() const
 {
     return FromHandle(::GetParent(m_hWnd));
-}
-
-CWnd* CWnd::GetTopLevelParent() const
-{
-    HWND hWnd = m_hWnd;
-    HWND hParent;
-    while ((GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD) && (hParent = ::GetParent(hWnd)) != NULL)
-        hWnd = hParent;
-    return FromHandle(hWnd);
 }
 
 HMENU CWnd::GetSystemMenu(BOOL bRevert) const

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "TestSupport.h"
 #include "framework/Dialog.h"
 #include "framework/Exception.h"
@@ -29,7 +31,8 @@ public:
 class CThrowingDlg : public CDialog
 {
 public:
-    CThrowingDlg() : CDialog(IDD_ABOUTBOX) {}
+    // What OnThrow throws: a framework exception (0), a container's bad_alloc (1), anything else (2).
+    explicit CThrowingDlg(int nKind = 0) : CDialog(IDD_ABOUTBOX), m_nKind(nKind) {}
 
     BOOL OnInitDialog() override
     {
@@ -40,7 +43,16 @@ public:
     }
 
 protected:
-    afx_msg void OnThrow() { throw new CTestException; }
+    afx_msg void OnThrow()
+    {
+        if (m_nKind == 1)
+            throw std::bad_alloc();
+        if (m_nKind == 2)
+            throw 42;
+        throw new CTestException;
+    }
+
+    int m_nKind;
 
     DECLARE_MESSAGE_MAP()
 };
@@ -72,6 +84,21 @@ TEST(DispatchTest, HandlerException_ReportedWithStopIconDeletedAndDialogGoesOn)
     EXPECT_EQ("boom", MessageBoxRecorder::boxes[0].text);
     EXPECT_EQ(static_cast<UINT>(MB_ICONSTOP), MessageBoxRecorder::boxes[0].type & MB_ICONMASK);
     EXPECT_EQ(0, g_nLiveExceptions);
+}
+
+TEST(DispatchTest, HandlerStdException_ReportedWithGenericTextAndDialogGoesOn)
+{
+    CString strGeneric;
+    ASSERT_TRUE(strGeneric.LoadString(AFX_IDS_UNNAMED_FILE));
+    for (int nKind : { 1, 2 })
+    {
+        MessageBoxRecorder boxes;
+        CThrowingDlg dlg(nKind);
+        EXPECT_EQ(IDCANCEL, dlg.DoModal()) << nKind;
+        ASSERT_EQ(1u, MessageBoxRecorder::boxes.size()) << nKind;
+        EXPECT_NE(std::string::npos, MessageBoxRecorder::boxes[0].text.find(static_cast<LPCSTR>(strGeneric))) << nKind;
+        EXPECT_EQ(static_cast<UINT>(MB_ICONSTOP), MessageBoxRecorder::boxes[0].type & MB_ICONMASK) << nKind;
+    }
 }
 
 TEST(WaitCursorTest, NestedWaitLastsUntilTheOuterEnds)
