@@ -297,8 +297,8 @@ void CHandOver::WaitForOriginal() const
     DWORD dwExitCode = 0;
     if (ul == 0 || ul > 0x7FFFFFFF || !::GetExitCodeProcess(hOriginal, &dwExitCode))
         return;
-    ::WaitForSingleObject(hOriginal, kWaitLimitMs);
-    ::CloseHandle(hOriginal);
+    CKernelHandle original(hOriginal);
+    ::WaitForSingleObject(original.Get(), kWaitLimitMs);
 }
 
 BOOL CHandOver::LiesInRemovedFolder(const std::wstring& strPath) const
@@ -394,10 +394,10 @@ BOOL CHandOver::StartCopy() const
     }
     if (!bStarted)
         return FALSE;
+    CKernelHandle thread(pi.hThread);
+    CKernelHandle process(pi.hProcess);
     // The user started this program; the copy's window is to come to the front as its would.
     Platform::AllowSetForegroundWindow(pi.dwProcessId);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
     return TRUE;
 }
 

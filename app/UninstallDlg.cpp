@@ -3,8 +3,8 @@
 #include <commctrl.h>
 
 #include "AboutDlg.h"
-#include "framework/String.h"
 #include "framework/ResourceModule.h"
+#include "framework/String.h"
 #include "uninstall/PropPage1.h"
 
 namespace

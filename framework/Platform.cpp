@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "FindHandle.h"
 #include "Wide.h"
 
 namespace
@@ -102,11 +103,8 @@ BOOL FindEntry(const std::wstring& strName, WIN32_FIND_DATAW& data)
         SetLastError(ERROR_INVALID_NAME);
         return FALSE;
     }
-    HANDLE h = Platform::FindFirstFileExW(strName.c_str(), 0, &data, 0);
-    if (h == INVALID_HANDLE_VALUE)
-        return FALSE;
-    ::FindClose(h);
-    return TRUE;
+    CFindHandle find(Platform::FindFirstFileExW(strName.c_str(), 0, &data, 0));
+    return find.IsValid();
 }
 
 // Letters of the code pages 9x offers, for the comparison there (no wide casing call).

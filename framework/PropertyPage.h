@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "Dialog.h"
-#include "DlgTemplate.h"
 
 // One page of a CPropertySheet, made from a dialog template.
 class CPropertyPage : public CDialog

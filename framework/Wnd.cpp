@@ -11,8 +11,13 @@ namespace
 // The wrapper bound to a window is kept in this window property.
 const char kWndProp[] = "Orvalis.CWnd";
 
-std::vector<CWnd*> g_temporaries;
-int g_nDispatchDepth;
+// Process-wide (the program's one window thread): the temporary wrappers FromHandle handed
+// out during the outermost dispatch now running; they are deleted when it returns.
+struct STemporaries
+{
+    std::vector<CWnd*> wnds;
+    int nDispatchDepth;
+} g_temporaries;
 }
 
 CWnd::CWnd() : m_hWnd(NULL), m_pfnSuper(NULL), m_currentMsg(), m_bTemporary(FALSE)
@@ -47,13 +52,13 @@ CWnd* CWnd::FromHandle(HWND hWnd)
     CWnd* pWnd = FromHandlePermanent(hWnd);
     if (pWnd != NULL)
         return pWnd;
-    for (CWnd* pTemp : g_temporaries)
+    for (CWnd* pTemp : g_temporaries.wnds)
         if (pTemp->m_hWnd == hWnd)
             return pTemp;
     pWnd = new CWnd;
     pWnd->m_hWnd = hWnd;
     pWnd->m_bTemporary = TRUE;
-    g_temporaries.push_back(pWnd);
+    g_temporaries.wnds.push_back(pWnd);
     return pWnd;
 }
 
@@ -92,7 +97,7 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPAR
 
 LRESULT CWnd::Dispatch(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    ++g_nDispatchDepth;
+    ++g_temporaries.nDispatchDepth;
     CurrentMsg saved = pWnd->m_currentMsg;
     pWnd->m_currentMsg = CurrentMsg{ message, wParam, lParam };
     LRESULT lResult = 0;
@@ -113,11 +118,11 @@ LRESULT CWnd::Dispatch(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam)
     }
     // The object is gone from the window after WM_NCDESTROY but is still alive here.
     pWnd->m_currentMsg = saved;
-    if (--g_nDispatchDepth == 0)
+    if (--g_temporaries.nDispatchDepth == 0)
     {
-        for (CWnd* pTemp : g_temporaries)
+        for (CWnd* pTemp : g_temporaries.wnds)
             delete pTemp;
-        g_temporaries.clear();
+        g_temporaries.wnds.clear();
     }
     return lResult;
 }

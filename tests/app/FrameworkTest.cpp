@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "framework/Dialog.h"
+#include "framework/DlgTemplate.h"
 #include "framework/Exception.h"
 #include "framework/PropertyPage.h"
 #include "framework/WaitCursor.h"
@@ -99,6 +100,21 @@ TEST(DispatchTest, HandlerStdException_ReportedWithGenericTextAndDialogGoesOn)
         EXPECT_NE(std::string::npos, MessageBoxRecorder::boxes[0].text.find(static_cast<LPCSTR>(strGeneric))) << nKind;
         EXPECT_EQ(static_cast<UINT>(MB_ICONSTOP), MessageBoxRecorder::boxes[0].type & MB_ICONMASK) << nKind;
     }
+}
+
+TEST(WinAppTest, MainWindow_ForgottenWhenItsDialogIsDestroyedOrGone)
+{
+    MessageBoxRecorder boxes;
+    CWinApp app;
+    CThrowingDlg dlg;
+    app.m_pMainWnd = &dlg;
+    dlg.DoModal();
+    EXPECT_EQ(nullptr, app.m_pMainWnd) << "window destroyed";
+    {
+        CDialog never(IDD_ABOUTBOX);
+        app.m_pMainWnd = &never;
+    }
+    EXPECT_EQ(nullptr, app.m_pMainWnd) << "object gone";
 }
 
 TEST(WaitCursorTest, NestedWaitLastsUntilTheOuterEnds)
