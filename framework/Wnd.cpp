@@ -222,12 +222,6 @@ void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint)
     ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
 }
 
-void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint)
-{
-    MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top,
-               bRepaint);
-}
-
 void CWnd::GetClientRect(LPRECT lpRect) const
 {
     ::GetClientRect(m_hWnd, lpRect);
@@ -269,11 +263,4 @@ BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags)
         SetWindowPos(m_hWnd, NULL, 0, 0, 0, 0,
                      SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
     return TRUE;
-}
-
-BOOL CWnd::DestroyWindow()
-{
-    if (m_hWnd == NULL)
-        return FALSE;
-    return ::DestroyWindow(m_hWnd);
 }

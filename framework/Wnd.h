@@ -28,7 +28,6 @@ public:
     BOOL IsIconic() const;
     void SetWindowText(LPCSTR lpszString);
     void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
-    void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);
     void GetClientRect(LPRECT lpRect) const;
     void GetWindowRect(LPRECT lpRect) const;
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
@@ -36,7 +35,6 @@ public:
     CWnd* GetParent() const;
     HMENU GetSystemMenu(BOOL bRevert) const;
     BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
-    virtual BOOL DestroyWindow();
 
     // Help context base of the window, 0 when it has none (see CWinApp::OnHelp).
     virtual UINT GetHelpId() const { return 0; }
