@@ -18,6 +18,18 @@ struct STemporaries
     std::vector<CWnd*> wnds;
     int nDispatchDepth;
 } g_temporaries;
+
+// A report that fails in turn (no memory left for its text) is dropped, for the same reason.
+void ReportHandlerError(const CException& e)
+{
+    try
+    {
+        e.ReportError(MB_ICONSTOP);
+    }
+    catch (...)
+    {
+    }
+}
 }
 
 CWnd::CWnd() : m_hWnd(NULL), m_pfnSuper(NULL), m_currentMsg(), m_bTemporary(FALSE)
@@ -107,14 +119,14 @@ LRESULT CWnd::Dispatch(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam)
     }
     catch (CException* e)
     {
-        e->ReportError(MB_ICONSTOP);
+        ReportHandlerError(*e);
         e->Delete();
     }
     // Nothing may unwind into the system's code that called us (a container's bad_alloc):
     // the handler is abandoned with the framework's generic error, and the window goes on.
     catch (...)
     {
-        CFileException(CFileException::generic).ReportError(MB_ICONSTOP);
+        ReportHandlerError(CFileException(CFileException::generic));
     }
     // The object is gone from the window after WM_NCDESTROY but is still alive here.
     pWnd->m_currentMsg = saved;
