@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <new>
 
 #include "TestSupport.h"
@@ -136,6 +138,40 @@ TEST(HelpFileTest, ExtensionOfModulePathBecomesHlp)
     EXPECT_STREQ("C:\\OrvalisTest\\OrvalisUninstaller.HLP", AfxHelpFilePath("C:\\OrvalisTest\\OrvalisUninstaller.exe"));
     EXPECT_STREQ("C:\\a.b\\Prog.HLP", AfxHelpFilePath("C:\\a.b\\Prog"));
     EXPECT_STREQ("C:\\ソフト\\表示.HLP", AfxHelpFilePath("C:\\ソフト\\表示.EXE"));
+}
+
+TEST(DlgTemplateTest, ReadHeader_ClassicAndExtendedForms)
+{
+    const struct
+    {
+        UINT id;
+        BOOL bEx;
+        DWORD dwStyle;
+        DWORD dwExStyle;
+    } cases[] = {
+        { IDD_PROPPAGE1, FALSE, DS_SETFONT | WS_CHILD | WS_DISABLED | WS_CAPTION, 0 },
+        { IDD_UNINSTALL_DIALOG, TRUE, DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
+          WS_EX_APPWINDOW },
+    };
+    for (const auto& c : cases)
+    {
+        size_t cb = 0;
+        const BYTE* p = OwnTemplate(c.id, cb);
+        ASSERT_NE(nullptr, p) << c.id;
+        DlgTemplate::Header header;
+        ASSERT_TRUE(DlgTemplate::ReadHeader(p, cb, header)) << c.id;
+        EXPECT_EQ(c.bEx, header.bEx) << c.id;
+        DWORD dwStyle, dwExStyle;
+        memcpy(&dwStyle, p + header.cbStyle, sizeof(dwStyle));
+        memcpy(&dwExStyle, p + header.cbExStyle, sizeof(dwExStyle));
+        EXPECT_EQ(c.dwStyle, dwStyle & c.dwStyle) << c.id;
+        EXPECT_EQ(c.dwExStyle, dwExStyle & c.dwExStyle) << c.id;
+        DlgTemplate::FontInfo font;
+        ASSERT_TRUE(DlgTemplate::GetFont(p, cb, font)) << c.id;
+        EXPECT_EQ(9, font.wPointSize) << c.id;
+        EXPECT_EQ(DEFAULT_CHARSET, font.bCharSet) << c.id;
+        EXPECT_FALSE(DlgTemplate::ReadHeader(p, c.bEx ? 25 : 17, header)) << c.id << ": cut header";
+    }
 }
 
 TEST(DlgTemplateTest, ReplaceFont_KeepsHeaderAndControls)
