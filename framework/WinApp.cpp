@@ -1,6 +1,7 @@
 #include "WinApp.h"
 
 #include "MessageBox.h"
+#include "ResourceModule.h"
 #include "Wnd.h"
 #include "res/resource.h"
 

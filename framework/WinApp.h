@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "ResourceModule.h"
 #include "String.h"
 #include "WinThread.h"
 
