@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "framework/KernelHandle.h"
+#include "framework/Platform.h"
 #include "framework/String.h"
 #include "framework/Wide.h"
 #include "registry/RegistryKey.h"
@@ -13,25 +14,12 @@
 namespace
 {
 const char kProductKey[] = "Halvik\\Orvalis";
-const char kKernel[] = "kernel32.dll";
-const char kAdvapi[] = "advapi32.dll";
-const char kUser[] = "user32.dll";
 // The copy's argument: the original's process handle, inherited, in decimal.
 const char kWaitSwitch[] = "/HandOverFrom:";
 // The original ends as soon as the copy runs, and the removal comes after the user's
 // confirmation; a forged handle costs no more than this.
 const DWORD kWaitLimitMs = 5000;
 const DWORD kFolderAttempts = 100;
-
-// What Windows 95 or NT 4 lack, and what 9x only stubs, is looked up; NULL when missing.
-template <typename F>
-F Lookup(LPCSTR pszModule, LPCSTR pszName)
-{
-    HMODULE hModule = ::GetModuleHandleA(pszModule);
-    if (hModule == NULL)
-        return NULL;
-    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(::GetProcAddress(hModule, pszName)));
-}
 
 std::wstring FromAnsi(LPCSTR psz)
 {
@@ -94,10 +82,9 @@ std::wstring FullLongPath(BOOL bNT, const std::wstring& strPath)
         DWORD n = ::GetFullPathNameA(Ansi(strPath), MAX_PATH, szFull, NULL);
         if (n == 0 || n >= MAX_PATH)
             return std::wstring();
-        // Windows 95 has no long-name call.
-        auto pfnLong = Lookup<decltype(&::GetLongPathNameA)>(kKernel, "GetLongPathNameA");
+        // Windows 95 has no long-name call: the full form stays.
         char szLong[MAX_PATH];
-        n = pfnLong != NULL ? pfnLong(szFull, szLong, MAX_PATH) : 0;
+        n = Platform::GetLongPathNameA(szFull, szLong, MAX_PATH);
         return FromAnsi(n > 0 && n < MAX_PATH ? szLong : szFull);
     }
     DWORD n = ::GetFullPathNameW(strPath.c_str(), 0, NULL, NULL);
@@ -145,28 +132,16 @@ struct SPrivateAccess
 
 BOOL BuildPrivateAccess(SPrivateAccess& access)
 {
-    auto pfnOpenToken = Lookup<decltype(&::OpenProcessToken)>(kAdvapi, "OpenProcessToken");
-    auto pfnTokenInfo = Lookup<decltype(&::GetTokenInformation)>(kAdvapi, "GetTokenInformation");
-    auto pfnInitAcl = Lookup<decltype(&::InitializeAcl)>(kAdvapi, "InitializeAcl");
-    auto pfnAddAce = Lookup<decltype(&::AddAccessAllowedAce)>(kAdvapi, "AddAccessAllowedAce");
-    auto pfnAddAceEx = Lookup<decltype(&::AddAccessAllowedAceEx)>(kAdvapi, "AddAccessAllowedAceEx");
-    auto pfnInitSd = Lookup<decltype(&::InitializeSecurityDescriptor)>(kAdvapi, "InitializeSecurityDescriptor");
-    auto pfnSetDacl = Lookup<decltype(&::SetSecurityDescriptorDacl)>(kAdvapi, "SetSecurityDescriptorDacl");
-    auto pfnSetControl = Lookup<decltype(&::SetSecurityDescriptorControl)>(kAdvapi, "SetSecurityDescriptorControl");
-    if (pfnOpenToken == NULL || pfnTokenInfo == NULL || pfnInitAcl == NULL || pfnAddAce == NULL
-        || pfnInitSd == NULL || pfnSetDacl == NULL)
-        return FALSE;
-
     HANDLE hToken = NULL;
-    if (!pfnOpenToken(::GetCurrentProcess(), TOKEN_QUERY, &hToken))
+    if (!Platform::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &hToken))
         return FALSE;
     CKernelHandle token(hToken);
     DWORD cb = 0;
-    pfnTokenInfo(hToken, TokenUser, NULL, 0, &cb);
+    Platform::GetTokenInformation(hToken, TokenUser, NULL, 0, &cb);
     if (cb < sizeof(TOKEN_USER))
         return FALSE;
     access.user.resize(cb);
-    if (!pfnTokenInfo(hToken, TokenUser, &access.user[0], cb, &cb))
+    if (!Platform::GetTokenInformation(hToken, TokenUser, &access.user[0], cb, &cb))
         return FALSE;
 
     const PSID apSid[] = { reinterpret_cast<TOKEN_USER*>(&access.user[0])->User.Sid,
@@ -176,19 +151,17 @@ BOOL BuildPrivateAccess(SPrivateAccess& access)
         cbAcl += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + SidLength(pSid);
     access.acl.resize(cbAcl);
     PACL pAcl = reinterpret_cast<PACL>(&access.acl[0]);
-    if (!pfnInitAcl(pAcl, cbAcl, ACL_REVISION))
+    if (!Platform::InitializeAcl(pAcl, cbAcl, ACL_REVISION))
         return FALSE;
     for (PSID pSid : apSid)
     {
-        BOOL bAdded = pfnAddAceEx != NULL
-            ? pfnAddAceEx(pAcl, ACL_REVISION, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, FILE_ALL_ACCESS, pSid)
-            : pfnAddAce(pAcl, ACL_REVISION, FILE_ALL_ACCESS, pSid);
-        if (!bAdded)
+        if (!Platform::AddAccessAllowedAceEx(pAcl, ACL_REVISION, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE,
+                                             FILE_ALL_ACCESS, pSid))
             return FALSE;
     }
-    if (!pfnInitSd(&access.sd, SECURITY_DESCRIPTOR_REVISION) || !pfnSetDacl(&access.sd, TRUE, pAcl, FALSE))
+    if (!Platform::InitializeSecurityDescriptor(&access.sd, SECURITY_DESCRIPTOR_REVISION) || !Platform::SetSecurityDescriptorDacl(&access.sd, TRUE, pAcl, FALSE))
         return FALSE;
-    if (pfnSetControl != NULL && !pfnSetControl(&access.sd, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
+    if (!Platform::SetSecurityDescriptorControl(&access.sd, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
         return FALSE;
     access.sa.nLength = sizeof(access.sa);
     access.sa.lpSecurityDescriptor = &access.sd;
@@ -324,8 +297,8 @@ void CHandOver::WaitForOriginal() const
     DWORD dwExitCode = 0;
     if (ul == 0 || ul > 0x7FFFFFFF || !::GetExitCodeProcess(hOriginal, &dwExitCode))
         return;
-    ::WaitForSingleObject(hOriginal, kWaitLimitMs);
-    ::CloseHandle(hOriginal);
+    CKernelHandle original(hOriginal);
+    ::WaitForSingleObject(original.Get(), kWaitLimitMs);
 }
 
 BOOL CHandOver::LiesInRemovedFolder(const std::wstring& strPath) const
@@ -421,12 +394,10 @@ BOOL CHandOver::StartCopy() const
     }
     if (!bStarted)
         return FALSE;
+    CKernelHandle thread(pi.hThread);
+    CKernelHandle process(pi.hProcess);
     // The user started this program; the copy's window is to come to the front as its would.
-    auto pfnAllowForeground = Lookup<decltype(&::AllowSetForegroundWindow)>(kUser, "AllowSetForegroundWindow");
-    if (pfnAllowForeground != NULL)
-        pfnAllowForeground(pi.dwProcessId);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
+    Platform::AllowSetForegroundWindow(pi.dwProcessId);
     return TRUE;
 }
 
@@ -438,9 +409,8 @@ void CHandOver::DeleteAtRestart() const
         DeleteAtRestart9x({ m_strCopy, m_strFolder });
         return;
     }
-    auto pfnMoveFileEx = Lookup<decltype(&::MoveFileExW)>(kKernel, "MoveFileExW");
-    if (pfnMoveFileEx != NULL && pfnMoveFileEx(m_strCopy.c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
-        pfnMoveFileEx(m_strFolder.c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (Platform::MoveFileExW(m_strCopy.c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
+        Platform::MoveFileExW(m_strFolder.c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 void CHandOver::Abandon() const

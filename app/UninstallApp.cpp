@@ -26,5 +26,7 @@ BOOL CUninstallApp::InitInstance()
     CUninstallDlg dlg;
     m_pMainWnd = &dlg;
     dlg.DoModal();
+    // The dialog's window is gone and the object goes with this scope.
+    m_pMainWnd = NULL;
     return FALSE;
 }

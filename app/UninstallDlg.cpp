@@ -3,8 +3,8 @@
 #include <commctrl.h>
 
 #include "AboutDlg.h"
+#include "framework/ResourceModule.h"
 #include "framework/String.h"
-#include "framework/WinApp.h"
 #include "uninstall/PropPage1.h"
 
 namespace
@@ -19,18 +19,14 @@ BEGIN_MESSAGE_MAP(CUninstallDlg, CDialog)
     ON_WM_ACTIVATE()
 END_MESSAGE_MAP()
 
-CUninstallDlg::CUninstallDlg(CWnd* pParent) : CDialog(IDD, pParent), m_pPage(NULL)
+CUninstallDlg::CUninstallDlg(CWnd* pParent) : CDialog(IDD, pParent)
 {
     m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
+// Defined here, where the page's type is complete.
 CUninstallDlg::~CUninstallDlg()
 {
-    if (m_pPage != NULL)
-    {
-        delete m_pPage;
-        m_pPage = NULL;
-    }
 }
 
 void CUninstallDlg::DoDataExchange(CDataExchange* pDX)
@@ -60,8 +56,8 @@ BOOL CUninstallDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
-    m_pPage = new CPropPage1;
-    m_sheet.AddPage(m_pPage);
+    m_pPage.reset(new CPropPage1);
+    m_sheet.AddPage(m_pPage.get());
 
     RECT rcClient;
     GetClientRect(&rcClient);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "framework/Button.h"
 #include "framework/Dialog.h"
 #include "framework/PropertySheet.h"
@@ -18,7 +20,7 @@ public:
 
     // Data
     CPropertySheet m_sheet;
-    CPropPage1* m_pPage;
+    std::unique_ptr<CPropPage1> m_pPage;
     CButton m_btnExit;
     HICON m_hIcon;
 

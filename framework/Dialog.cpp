@@ -1,7 +1,8 @@
 #include "Dialog.h"
 
 #include "Platform.h"
-#include "WinApp.h"
+#include "ResourceModule.h"
+#include "WinThread.h"
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_COMMAND(IDOK, OnOK)
@@ -16,9 +17,9 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
 INT_PTR CDialog::DoModal()
 {
     HWND hWndParent = m_pParentWnd != NULL ? m_pParentWnd->GetSafeHwnd() : NULL;
-    CWinApp* pApp = AfxGetApp();
-    if (hWndParent == NULL && pApp != NULL && pApp->m_pMainWnd != NULL && pApp->m_pMainWnd != this)
-        hWndParent = pApp->m_pMainWnd->GetSafeHwnd();
+    CWinThread* pThread = AfxGetThread();
+    if (hWndParent == NULL && pThread != NULL && pThread->m_pMainWnd != NULL && pThread->m_pMainWnd != this)
+        hWndParent = pThread->m_pMainWnd->GetSafeHwnd();
     if (hWndParent != NULL)
         hWndParent = Platform::GetAncestor(hWndParent, GA_ROOT);
     return DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hWndParent,

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "FileException.h"
+#include "KernelHandle.h"
 #include "Platform.h"
 #include "Wide.h"
 
@@ -35,32 +36,6 @@ BOOL TimeToFileTime(__time64_t t, FILETIME& ft)
 {
     CFileException::ThrowOsError(static_cast<LONG>(GetLastError()));
 }
-
-class CFileHandle
-{
-public:
-    explicit CFileHandle(HANDLE h) : m_h(h) {}
-    ~CFileHandle()
-    {
-        if (IsValid())
-            CloseHandle(m_h);
-    }
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-
-    BOOL IsValid() const { return m_h != NULL && m_h != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_h; }
-    // Closes now so that a failed close can be reported.
-    BOOL Close()
-    {
-        HANDLE h = m_h;
-        m_h = NULL;
-        return CloseHandle(h);
-    }
-
-private:
-    HANDLE m_h;
-};
 }
 
 BOOL CFile::GetStatus(LPCSTR lpszFileName, CFileStatus& rStatus)
@@ -116,8 +91,8 @@ void CFile::SetStatus(LPCWSTR lpszFileName, const CFileStatus& status)
         || !TimeToFileTime(status.m_mtime, ftWrite))
         CFileException::ThrowOsError(ERROR_INVALID_PARAMETER);
 
-    CFileHandle file(Platform::CreateFileW(lpszFileName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+    CKernelHandle file(Platform::CreateFileW(lpszFileName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
     if (!file.IsValid())
         ThrowLastError();
     if (!SetFileTime(file.Get(), &ftCreation, &ftAccess, &ftWrite))

@@ -5,7 +5,7 @@
 #include "Platform.h"
 #include "Wide.h"
 
-CFileFind::CFileFind() : m_hFind(INVALID_HANDLE_VALUE), m_bHaveNext(FALSE), m_dwError(NO_ERROR)
+CFileFind::CFileFind() : m_bHaveNext(FALSE), m_dwError(NO_ERROR)
 {
     ZeroMemory(&m_current, sizeof(m_current));
     ZeroMemory(&m_next, sizeof(m_next));
@@ -18,9 +18,7 @@ CFileFind::~CFileFind()
 
 void CFileFind::Close()
 {
-    if (m_hFind != INVALID_HANDLE_VALUE && m_hFind != NULL)
-        ::FindClose(m_hFind);
-    m_hFind = INVALID_HANDLE_VALUE;
+    m_find.Close();
     m_bHaveNext = FALSE;
 }
 
@@ -41,9 +39,9 @@ BOOL CFileFind::FindFile(LPCWSTR pstrName)
 {
     Close();
     ZeroMemory(&m_current, sizeof(m_current));
-    m_hFind = Platform::FindFirstFileExW(pstrName != NULL ? pstrName : L"*.*", Platform::kFindExInfoBasic, &m_next,
-                                         Platform::kFindFirstExLargeFetch);
-    if (m_hFind == INVALID_HANDLE_VALUE)
+    m_find.Reset(Platform::FindFirstFileExW(pstrName != NULL ? pstrName : L"*.*", Platform::kFindExInfoBasic,
+                                            &m_next, Platform::kFindFirstExLargeFetch));
+    if (!m_find.IsValid())
     {
         m_dwError = GetLastError();
         // The search did start when it only found nothing.
@@ -64,7 +62,7 @@ BOOL CFileFind::FindNextFile()
     if (!m_bHaveNext)
         return FALSE;
     m_current = m_next;
-    if (!Platform::FindNextFileW(m_hFind, &m_next))
+    if (!Platform::FindNextFileW(m_find.Get(), &m_next))
     {
         DWORD dwError = GetLastError();
         m_dwError = dwError == ERROR_NO_MORE_FILES ? NO_ERROR : dwError;
@@ -76,11 +74,6 @@ BOOL CFileFind::FindNextFile()
 CString CFileFind::GetFileName() const
 {
     return Wide::ToAnsi(m_current.cFileName);
-}
-
-DWORD CFileFind::GetReparseTag() const
-{
-    return (m_current.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? m_current.dwReserved0 : 0;
 }
 
 BOOL CFileFind::IsDots() const

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "FindHandle.h"
 #include "String.h"
 
 // A file search. FindFile starts it; each FindNextFile makes the next entry current and
@@ -28,14 +29,12 @@ public:
     CString GetFileName() const;
     LPCWSTR GetFileNameW() const { return m_current.cFileName; }
     DWORD GetAttributes() const { return m_current.dwFileAttributes; }
-    // The reparse tag, for entries with the reparse-point attribute.
-    DWORD GetReparseTag() const;
     BOOL IsDirectory() const { return (m_current.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     BOOL IsReadOnly() const { return (m_current.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0; }
     BOOL IsDots() const;
 
 private:
-    HANDLE m_hFind;
+    CFindHandle m_find;
     BOOL m_bHaveNext;
     DWORD m_dwError;
     WIN32_FIND_DATAW m_current;

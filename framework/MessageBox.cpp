@@ -1,12 +1,17 @@
 #include "MessageBox.h"
 
-#include "String.h"
-#include "WinApp.h"
-#include "Wnd.h"
+#include "res/resource.h"
 
 namespace
 {
+// Process-wide, set once each: by the application object and by the unit tests.
+AFX_MSGBOX_OWNER g_pfnOwner;
 AFX_MSGBOX_HOOK g_pfnHook;
+}
+
+void AfxSetMessageBoxOwner(AFX_MSGBOX_OWNER pfnOwner)
+{
+    g_pfnOwner = pfnOwner;
 }
 
 void AfxSetMessageBoxHook(AFX_MSGBOX_HOOK pfnHook)
@@ -14,12 +19,16 @@ void AfxSetMessageBoxHook(AFX_MSGBOX_HOOK pfnHook)
     g_pfnHook = pfnHook;
 }
 
+CString AfxGetAppName()
+{
+    CString strName;
+    strName.LoadString(AFX_IDS_APP_TITLE);
+    return strName;
+}
+
 int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT /*nIDHelp*/)
 {
-    HWND hWndOwner = NULL;
-    CWinApp* pApp = AfxGetApp();
-    if (pApp != NULL && pApp->m_pMainWnd != NULL && pApp->m_pMainWnd->GetSafeHwnd() != NULL)
-        hWndOwner = GetLastActivePopup(pApp->m_pMainWnd->GetSafeHwnd());
+    HWND hWndOwner = g_pfnOwner != NULL ? g_pfnOwner() : NULL;
 
     if ((nType & MB_ICONMASK) == 0)
     {
@@ -34,10 +43,10 @@ int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT /*nIDHelp*/)
         }
     }
 
-    LPCSTR lpszCaption = AfxGetAppName();
+    CString strCaption = AfxGetAppName();
     if (g_pfnHook != NULL)
-        return g_pfnHook(lpszText, lpszCaption, nType);
-    return ::MessageBoxA(hWndOwner, lpszText, lpszCaption, nType);
+        return g_pfnHook(lpszText, strCaption, nType);
+    return ::MessageBoxA(hWndOwner, lpszText, strCaption, nType);
 }
 
 int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp)

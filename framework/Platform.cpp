@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "FindHandle.h"
 #include "Wide.h"
 
 namespace
@@ -30,6 +31,13 @@ F Lookup(LPCSTR pszModule, LPCSTR pszName, BOOL bLoad = FALSE)
         return NULL;
     // Through a plain function pointer, the one cast that keeps GCC's type check quiet.
     return reinterpret_cast<F>(reinterpret_cast<void (*)()>(::GetProcAddress(h, pszName)));
+}
+
+// How a call fails where the system lacks it, as the stubs of 9x do.
+BOOL NotImplemented()
+{
+    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return FALSE;
 }
 
 // A wide name for a narrow function of 9x: the "\\?\" forms become plain (bExtended tells
@@ -95,11 +103,8 @@ BOOL FindEntry(const std::wstring& strName, WIN32_FIND_DATAW& data)
         SetLastError(ERROR_INVALID_NAME);
         return FALSE;
     }
-    HANDLE h = Platform::FindFirstFileExW(strName.c_str(), 0, &data, 0);
-    if (h == INVALID_HANDLE_VALUE)
-        return FALSE;
-    ::FindClose(h);
-    return TRUE;
+    CFindHandle find(Platform::FindFirstFileExW(strName.c_str(), 0, &data, 0));
+    return find.IsValid();
 }
 
 // Letters of the code pages 9x offers, for the comparison there (no wide casing call).
@@ -554,6 +559,26 @@ HWND Platform::GetAncestor(HWND hWnd, UINT gaFlags)
     return hWnd;
 }
 
+// 98 and 2000. Before them any program may bring its window to the front.
+BOOL Platform::AllowSetForegroundWindow(DWORD dwProcessId)
+{
+    typedef BOOL(WINAPI * Fn)(DWORD);
+    static const Fn pfn = Lookup<Fn>("user32.dll", "AllowSetForegroundWindow");
+    return pfn != NULL ? pfn(dwProcessId) : TRUE;
+}
+
+// 98 and 2000. Before them it fails (0, ERROR_CALL_NOT_IMPLEMENTED): the caller keeps the
+// name it has.
+DWORD Platform::GetLongPathNameA(LPCSTR pszShort, LPSTR pszLong, DWORD cchLong)
+{
+    typedef DWORD(WINAPI * Fn)(LPCSTR, LPSTR, DWORD);
+    static const Fn pfn = Lookup<Fn>("kernel32.dll", "GetLongPathNameA");
+    if (pfn != NULL)
+        return pfn(pszShort, pszLong, cchLong);
+    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return 0;
+}
+
 // Monitors came with 98 and 2000; before them the one screen's work area.
 void Platform::GetWorkArea(HWND hWnd, RECT& rcArea)
 {
@@ -657,6 +682,101 @@ ULONG Platform::RtlNtStatusToDosError(NTSTATUS status)
     typedef ULONG(NTAPI * Fn)(NTSTATUS);
     static const Fn pfn = Lookup<Fn>("ntdll.dll", "RtlNtStatusToDosError");
     return pfn != NULL ? pfn(status) : ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+// A stub on 9x; the same failure where it is missing.
+BOOL Platform::MoveFileExW(LPCWSTR pszExisting, LPCWSTR pszNew, DWORD dwFlags)
+{
+    typedef BOOL(WINAPI * Fn)(LPCWSTR, LPCWSTR, DWORD);
+    static const Fn pfn = Lookup<Fn>("kernel32.dll", "MoveFileExW");
+    return pfn != NULL ? pfn(pszExisting, pszNew, dwFlags) : NotImplemented();
+}
+
+NTSTATUS Platform::NtDeleteKey(HANDLE hKey)
+{
+    typedef NTSTATUS(NTAPI * Fn)(HANDLE);
+    static const Fn pfn = Lookup<Fn>("ntdll.dll", "NtDeleteKey");
+    return pfn != NULL ? pfn(hKey) : kStatusNotImplemented;
+}
+
+namespace
+{
+template <typename F>
+F LookupAdvapi(LPCSTR pszName)
+{
+    return Lookup<F>("advapi32.dll", pszName);
+}
+}
+
+BOOL Platform::OpenProcessToken(HANDLE hProcess, DWORD dwAccess, PHANDLE phToken)
+{
+    typedef BOOL(WINAPI * Fn)(HANDLE, DWORD, PHANDLE);
+    static const Fn pfn = LookupAdvapi<Fn>("OpenProcessToken");
+    return pfn != NULL ? pfn(hProcess, dwAccess, phToken) : NotImplemented();
+}
+
+BOOL Platform::GetTokenInformation(HANDLE hToken, TOKEN_INFORMATION_CLASS infoClass, LPVOID pInfo, DWORD cbInfo,
+                                   PDWORD pcbNeeded)
+{
+    typedef BOOL(WINAPI * Fn)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+    static const Fn pfn = LookupAdvapi<Fn>("GetTokenInformation");
+    return pfn != NULL ? pfn(hToken, infoClass, pInfo, cbInfo, pcbNeeded) : NotImplemented();
+}
+
+BOOL Platform::InitializeAcl(PACL pAcl, DWORD cbAcl, DWORD dwRevision)
+{
+    typedef BOOL(WINAPI * Fn)(PACL, DWORD, DWORD);
+    static const Fn pfn = LookupAdvapi<Fn>("InitializeAcl");
+    return pfn != NULL ? pfn(pAcl, cbAcl, dwRevision) : NotImplemented();
+}
+
+BOOL Platform::AddAccessAllowedAce(PACL pAcl, DWORD dwRevision, DWORD dwAccess, PSID pSid)
+{
+    typedef BOOL(WINAPI * Fn)(PACL, DWORD, DWORD, PSID);
+    static const Fn pfn = LookupAdvapi<Fn>("AddAccessAllowedAce");
+    return pfn != NULL ? pfn(pAcl, dwRevision, dwAccess, pSid) : NotImplemented();
+}
+
+// Before 2000: the entry without its inheritance flags, the most NT 4 can say.
+BOOL Platform::AddAccessAllowedAceEx(PACL pAcl, DWORD dwRevision, DWORD dwFlags, DWORD dwAccess, PSID pSid)
+{
+    typedef BOOL(WINAPI * Fn)(PACL, DWORD, DWORD, DWORD, PSID);
+    static const Fn pfn = LookupAdvapi<Fn>("AddAccessAllowedAceEx");
+    if (pfn != NULL)
+        return pfn(pAcl, dwRevision, dwFlags, dwAccess, pSid);
+    return Platform::AddAccessAllowedAce(pAcl, dwRevision, dwAccess, pSid);
+}
+
+BOOL Platform::InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR pSd, DWORD dwRevision)
+{
+    typedef BOOL(WINAPI * Fn)(PSECURITY_DESCRIPTOR, DWORD);
+    static const Fn pfn = LookupAdvapi<Fn>("InitializeSecurityDescriptor");
+    return pfn != NULL ? pfn(pSd, dwRevision) : NotImplemented();
+}
+
+BOOL Platform::SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR pSd, BOOL bPresent, PACL pAcl, BOOL bDefaulted)
+{
+    typedef BOOL(WINAPI * Fn)(PSECURITY_DESCRIPTOR, BOOL, PACL, BOOL);
+    static const Fn pfn = LookupAdvapi<Fn>("SetSecurityDescriptorDacl");
+    return pfn != NULL ? pfn(pSd, bPresent, pAcl, bDefaulted) : NotImplemented();
+}
+
+// Before 2000 nothing is inherited, so there is nothing to protect a list from: success.
+BOOL Platform::SetSecurityDescriptorControl(PSECURITY_DESCRIPTOR pSd, SECURITY_DESCRIPTOR_CONTROL mask,
+                                            SECURITY_DESCRIPTOR_CONTROL bits)
+{
+    typedef BOOL(WINAPI * Fn)(PSECURITY_DESCRIPTOR, SECURITY_DESCRIPTOR_CONTROL, SECURITY_DESCRIPTOR_CONTROL);
+    static const Fn pfn = LookupAdvapi<Fn>("SetSecurityDescriptorControl");
+    return pfn != NULL ? pfn(pSd, mask, bits) : TRUE;
+}
+
+// A stub on 9x, which answers ERROR_CALL_NOT_IMPLEMENTED; the same where it is missing.
+LONG Platform::RegQueryValueExW(HKEY hKey, LPCWSTR pszName, LPDWORD pReserved, LPDWORD pdwType, LPBYTE pData,
+                                LPDWORD pcbData)
+{
+    typedef LONG(WINAPI * Fn)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+    static const Fn pfn = LookupAdvapi<Fn>("RegQueryValueExW");
+    return pfn != NULL ? pfn(hKey, pszName, pReserved, pdwType, pData, pcbData) : ERROR_CALL_NOT_IMPLEMENTED;
 }
 
 #if defined(__MINGW32__) && defined(__i386__)

@@ -58,6 +58,8 @@ namespace Platform
     BOOL GetProfilesDirectoryW(LPWSTR psz, LPDWORD pcch);
     HRESULT SHGetFolderPathW(HWND hWnd, int nFolder, HANDLE hToken, DWORD dwFlags, LPWSTR pszPath);
     HWND GetAncestor(HWND hWnd, UINT gaFlags);
+    BOOL AllowSetForegroundWindow(DWORD dwProcessId);
+    DWORD GetLongPathNameA(LPCSTR pszShort, LPSTR pszLong, DWORD cchLong);
     // The usable part of the screen (of the window's monitor, where the system knows monitors).
     void GetWorkArea(HWND hWnd, RECT& rcArea);
 
@@ -71,6 +73,23 @@ namespace Platform
     HANDLE CreateFileW(LPCWSTR pszName, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES pSecurity,
                        DWORD dwDisposition, DWORD dwFlags, HANDLE hTemplate);
     BOOL FindNextFileW(HANDLE hFind, WIN32_FIND_DATAW* pData);
+    // NT only: 9x has the narrow function alone (and WININIT.INI for deletion at restart).
+    BOOL MoveFileExW(LPCWSTR pszExisting, LPCWSTR pszNew, DWORD dwFlags);
+
+    // The NT security and registry calls, which Windows 95 lacks or only stubs; the later
+    // ones (AddAccessAllowedAceEx, SetSecurityDescriptorControl) came with 2000.
+    BOOL OpenProcessToken(HANDLE hProcess, DWORD dwAccess, PHANDLE phToken);
+    BOOL GetTokenInformation(HANDLE hToken, TOKEN_INFORMATION_CLASS infoClass, LPVOID pInfo, DWORD cbInfo,
+                             PDWORD pcbNeeded);
+    BOOL InitializeAcl(PACL pAcl, DWORD cbAcl, DWORD dwRevision);
+    BOOL AddAccessAllowedAce(PACL pAcl, DWORD dwRevision, DWORD dwAccess, PSID pSid);
+    BOOL AddAccessAllowedAceEx(PACL pAcl, DWORD dwRevision, DWORD dwFlags, DWORD dwAccess, PSID pSid);
+    BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR pSd, DWORD dwRevision);
+    BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR pSd, BOOL bPresent, PACL pAcl, BOOL bDefaulted);
+    BOOL SetSecurityDescriptorControl(PSECURITY_DESCRIPTOR pSd, SECURITY_DESCRIPTOR_CONTROL mask,
+                                      SECURITY_DESCRIPTOR_CONTROL bits);
+    LONG RegQueryValueExW(HKEY hKey, LPCWSTR pszName, LPDWORD pReserved, LPDWORD pdwType, LPBYTE pData,
+                          LPDWORD pcbData);
 
     // The NT calls, which 9x lacks (there they fail with STATUS_NOT_IMPLEMENTED).
     NTSTATUS NtCreateFile(PHANDLE ph, ACCESS_MASK access, POBJECT_ATTRIBUTES pAttributes, PIO_STATUS_BLOCK pIo,
@@ -79,6 +98,7 @@ namespace Platform
     NTSTATUS NtQueryObject(HANDLE h, OBJECT_INFORMATION_CLASS infoClass, PVOID pInfo, ULONG cbInfo,
                            PULONG pcbNeeded);
     ULONG RtlNtStatusToDosError(NTSTATUS status);
+    NTSTATUS NtDeleteKey(HANDLE hKey);
     // The handle's name as the kernel knows it ("\\Device\\HarddiskVolume1\\..." on Windows,
     // "\\??\\C:\\..." under Wine), of any length; FALSE on 9x.
     BOOL GetObjectName(HANDLE h, std::wstring& strName);

@@ -30,22 +30,3 @@ private:
     // template's own font is that font already.
     std::vector<DWORD> m_template;
 };
-
-namespace DlgTemplate
-{
-    struct FontInfo
-    {
-        WORD wPointSize;
-        WORD wWeight;
-        BYTE bItalic;
-        BYTE bCharSet;
-        const WCHAR* pszFace;
-        size_t cbFontStart;  // offset of the point size
-        size_t cbItemsStart; // offset of the first control, DWORD aligned
-    };
-
-    // Reads the font of a DLGTEMPLATE or DLGTEMPLATEEX of cb bytes; FALSE without one.
-    BOOL GetFont(const BYTE* pTemplate, size_t cb, FontInfo& info);
-    // Copy of the template with the given font; empty when the template has no font.
-    std::vector<DWORD> ReplaceFont(const BYTE* pTemplate, size_t cb, WORD wPointSize, const WCHAR* pszFace);
-}

@@ -2,13 +2,16 @@
 
 #include <commctrl.h>
 
-#include "WinApp.h"
+#include <stdint.h>
+#include <string.h>
+
+#include "DlgTemplate.h"
+#include "ResourceModule.h"
 
 namespace
 {
 // The creation callback has no context; the one thread creates one sheet at a time.
-DWORD g_dwCreateStyle;
-DWORD g_dwCreateExStyle;
+const CPropertySheet* g_pCreating;
 
 const int kStandardButtons[] = { IDOK, IDCANCEL, 0x3021 /* Apply */, IDHELP };
 
@@ -18,23 +21,18 @@ const DWORD kKeptDialogStyles = DS_SETFONT | DS_3DLOOK | DS_FIXEDSYS;
 
 int CALLBACK CPropertySheet::SheetCallback(HWND /*hWnd*/, UINT message, LPARAM lParam)
 {
-    if (message != PSCB_PRECREATE || lParam == 0)
+    if (message != PSCB_PRECREATE || lParam == 0 || g_pCreating == NULL)
         return 0;
-    WORD* pWords = reinterpret_cast<WORD*>(lParam);
-    DWORD* pStyle;
-    DWORD* pExStyle;
-    if (pWords[1] == 0xFFFF)  // DLGTEMPLATEEX
-    {
-        pExStyle = reinterpret_cast<DWORD*>(pWords + 4);
-        pStyle = reinterpret_cast<DWORD*>(pWords + 6);
-    }
-    else
-    {
-        pStyle = &reinterpret_cast<DLGTEMPLATE*>(lParam)->style;
-        pExStyle = &reinterpret_cast<DLGTEMPLATE*>(lParam)->dwExtendedStyle;
-    }
-    *pStyle = g_dwCreateStyle | (*pStyle & kKeptDialogStyles) | DS_CONTROL;
-    *pExStyle = g_dwCreateExStyle;
+    // The system's own template in memory, whole: its size is not passed.
+    BYTE* p = reinterpret_cast<BYTE*>(lParam);
+    DlgTemplate::Header header;
+    if (!DlgTemplate::ReadHeader(p, SIZE_MAX, header))
+        return 0;
+    DWORD dwStyle;
+    memcpy(&dwStyle, p + header.cbStyle, sizeof(dwStyle));
+    dwStyle = g_pCreating->m_dwCreateStyle | (dwStyle & kKeptDialogStyles) | DS_CONTROL;
+    memcpy(p + header.cbStyle, &dwStyle, sizeof(dwStyle));
+    memcpy(p + header.cbExStyle, &g_pCreating->m_dwCreateExStyle, sizeof(DWORD));
     return 0;
 }
 
@@ -56,9 +54,11 @@ BOOL CPropertySheet::Create(CWnd* pParentWnd, DWORD dwStyle, DWORD dwExStyle)
     psh.ppsp = pages.empty() ? NULL : pages.data();
     psh.pfnCallback = &CPropertySheet::SheetCallback;
 
-    g_dwCreateStyle = dwStyle;
-    g_dwCreateExStyle = dwExStyle;
+    m_dwCreateStyle = dwStyle;
+    m_dwCreateExStyle = dwExStyle;
+    g_pCreating = this;
     HWND hWnd = reinterpret_cast<HWND>(PropertySheetA(&psh));
+    g_pCreating = NULL;
     if (hWnd == NULL || hWnd == reinterpret_cast<HWND>(-1) || !SubclassWindow(hWnd))
         return FALSE;
     HideButtonRow();

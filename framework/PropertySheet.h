@@ -12,10 +12,9 @@
 class CPropertySheet : public CWnd
 {
 public:
-    CPropertySheet() {}
+    CPropertySheet() : m_dwCreateStyle(0), m_dwCreateExStyle(0) {}
 
     void AddPage(CPropertyPage* pPage) { m_pages.push_back(pPage); }
-    int GetPageCount() const { return static_cast<int>(m_pages.size()); }
     BOOL Create(CWnd* pParentWnd, DWORD dwStyle, DWORD dwExStyle = 0);
     CWnd* GetTabControl() const;
     BOOL SetActivePage(int nPage);
@@ -29,4 +28,7 @@ private:
     static int CALLBACK SheetCallback(HWND hWnd, UINT message, LPARAM lParam);
 
     std::vector<CPropertyPage*> m_pages;
+    // The window styles Create was given, for the creation callback.
+    DWORD m_dwCreateStyle;
+    DWORD m_dwCreateExStyle;
 };

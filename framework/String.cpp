@@ -5,11 +5,12 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "WinApp.h"
+#include "ResourceModule.h"
 
 namespace
 {
-// The shared empty string; its count of -1 marks it as never freed.
+// The shared empty string of every CString in the process; its count of -1 marks it as never
+// freed, and nothing writes to it.
 struct EmptyData
 {
     LONG nRefs;

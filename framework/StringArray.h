@@ -12,7 +12,6 @@ public:
     const CString& GetAt(int nIndex) const { return m_items[nIndex]; }
     const CString& operator[](int nIndex) const { return m_items[nIndex]; }
     int Add(const CString& str);
-    void RemoveAll() { m_items.clear(); }
 
 private:
     std::vector<CString> m_items;

@@ -2,6 +2,7 @@
 
 namespace
 {
+// Process-wide: the wait shows over every window of the program while any instance lives.
 int g_nWaitCount;
 }
 

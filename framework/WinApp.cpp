@@ -1,57 +1,60 @@
 #include "WinApp.h"
 
 #include "MessageBox.h"
-#include "String.h"
+#include "ResourceModule.h"
 #include "Wnd.h"
 #include "res/resource.h"
 
 namespace
 {
-CWinApp* g_pApp;
-CString g_strAppName;
-CString g_strHelpFilePath;
-HHOOK g_hMsgFilter;
-// Window that received the F1 key; the keyboard focus when the key was typed.
-HWND g_hWndHelpKey;
-
 const DWORD kHelpContextBase = 0x20000;
 
 BOOL IsKeyUp(int nVirtKey)
 {
     return GetKeyState(nVirtKey) >= 0;
 }
-
-// Unmodified F1 inside a modal dialog's loop (main window, page, About box) becomes the
-// help command, the way the well-known framework does it.
-LRESULT CALLBACK MsgFilterProc(int nCode, WPARAM wParam, LPARAM lParam)
-{
-    const MSG* pMsg = reinterpret_cast<const MSG*>(lParam);
-    if (nCode == MSGF_DIALOGBOX && pMsg != NULL && pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_F1
-        && IsKeyUp(VK_SHIFT) && IsKeyUp(VK_CONTROL) && IsKeyUp(VK_MENU) && g_pApp != NULL
-        && g_pApp->m_pMainWnd != NULL && g_pApp->m_pMainWnd->GetSafeHwnd() != NULL)
-    {
-        g_hWndHelpKey = pMsg->hwnd;
-        ::SendMessageA(g_pApp->m_pMainWnd->GetSafeHwnd(), WM_COMMAND, ID_HELP, 0);
-        g_hWndHelpKey = NULL;
-        return 1;
-    }
-    return CallNextHookEx(g_hMsgFilter, nCode, wParam, lParam);
-}
 }
 
-BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
+BEGIN_MESSAGE_MAP(CWinApp, CWinThread)
     ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
-CWinApp::CWinApp() : m_hInstance(NULL), m_pszAppName(NULL), m_pMainWnd(NULL), m_pszHelpFilePath(NULL)
+CWinApp::CWinApp() : m_pszHelpFilePath(NULL), m_hMsgFilter(NULL), m_hWndHelpKey(NULL)
 {
-    g_pApp = this;
+    AfxSetMessageBoxOwner(&CWinApp::BoxOwner);
 }
 
 CWinApp::~CWinApp()
 {
-    if (g_pApp == this)
-        g_pApp = NULL;
+    if (AfxGetApp() == this)
+        AfxSetMessageBoxOwner(NULL);
+}
+
+// Boxes belong to the main window's last active pop-up.
+HWND CWinApp::BoxOwner()
+{
+    CWinApp* pApp = AfxGetApp();
+    if (pApp == NULL || pApp->m_pMainWnd == NULL || pApp->m_pMainWnd->GetSafeHwnd() == NULL)
+        return NULL;
+    return GetLastActivePopup(pApp->m_pMainWnd->GetSafeHwnd());
+}
+
+// Unmodified F1 inside a modal dialog's loop (main window, page, About box) becomes the
+// help command, the way the well-known framework does it.
+LRESULT CALLBACK CWinApp::MsgFilterProc(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    CWinApp* pApp = AfxGetApp();
+    const MSG* pMsg = reinterpret_cast<const MSG*>(lParam);
+    if (nCode == MSGF_DIALOGBOX && pMsg != NULL && pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_F1
+        && IsKeyUp(VK_SHIFT) && IsKeyUp(VK_CONTROL) && IsKeyUp(VK_MENU) && pApp != NULL
+        && pApp->m_pMainWnd != NULL && pApp->m_pMainWnd->GetSafeHwnd() != NULL)
+    {
+        pApp->m_hWndHelpKey = pMsg->hwnd;
+        ::SendMessageA(pApp->m_pMainWnd->GetSafeHwnd(), WM_COMMAND, ID_HELP, 0);
+        pApp->m_hWndHelpKey = NULL;
+        return 1;
+    }
+    return CallNextHookEx(pApp != NULL ? pApp->m_hMsgFilter : NULL, nCode, wParam, lParam);
 }
 
 BOOL CWinApp::InitInstance()
@@ -79,7 +82,7 @@ int CWinApp::ExitInstance()
 void CWinApp::OnHelp()
 {
     UINT nIDHelp = 0;
-    HWND hWnd = g_hWndHelpKey != NULL && IsWindow(g_hWndHelpKey) ? g_hWndHelpKey : GetFocus();
+    HWND hWnd = m_hWndHelpKey != NULL && IsWindow(m_hWndHelpKey) ? m_hWndHelpKey : GetFocus();
     if (hWnd == NULL)
         hWnd = GetActiveWindow();
     while (hWnd != NULL && nIDHelp == 0)
@@ -97,29 +100,10 @@ void CWinApp::OnHelp()
         AfxMessageBox(AFX_IDP_FAILED_TO_LAUNCH_HELP);
 }
 
+// The application object is the one CWinThread.
 CWinApp* AfxGetApp()
 {
-    return g_pApp;
-}
-
-HINSTANCE AfxGetResourceHandle()
-{
-    return g_pApp != NULL && g_pApp->m_hInstance != NULL ? g_pApp->m_hInstance : GetModuleHandleA(NULL);
-}
-
-HINSTANCE AfxGetInstanceHandle()
-{
-    return AfxGetResourceHandle();
-}
-
-// Without an explicit name the title comes from the string table (AFX_IDS_APP_TITLE).
-LPCSTR AfxGetAppName()
-{
-    if (g_pApp != NULL && g_pApp->m_pszAppName != NULL)
-        return g_pApp->m_pszAppName;
-    if (g_strAppName.IsEmpty())
-        g_strAppName.LoadString(AFX_IDS_APP_TITLE);
-    return g_strAppName;
+    return static_cast<CWinApp*>(AfxGetThread());
 }
 
 CString AfxHelpFilePath(LPCSTR lpszModulePath)
@@ -136,25 +120,24 @@ int AfxWinMain(HINSTANCE hInstance)
     CWinApp* pApp = AfxGetApp();
     if (pApp == NULL)
         return -1;
-    pApp->m_hInstance = hInstance;
-    pApp->m_pszAppName = AfxGetAppName();
+    AfxSetResourceHandle(hInstance);
 
     char szModule[MAX_PATH];
     DWORD nLength = GetModuleFileNameA(hInstance, szModule, sizeof(szModule));
     if (nLength == 0 || nLength >= sizeof(szModule))
         szModule[0] = '\0';
-    g_strHelpFilePath = AfxHelpFilePath(szModule);
-    pApp->m_pszHelpFilePath = g_strHelpFilePath;
+    pApp->m_strHelpFilePath = AfxHelpFilePath(szModule);
+    pApp->m_pszHelpFilePath = pApp->m_strHelpFilePath;
 
-    g_hMsgFilter = SetWindowsHookExA(WH_MSGFILTER, &MsgFilterProc, NULL, GetCurrentThreadId());
+    pApp->m_hMsgFilter = SetWindowsHookExA(WH_MSGFILTER, &CWinApp::MsgFilterProc, NULL, GetCurrentThreadId());
     int nResult;
     if (!pApp->InitInstance())
         nResult = pApp->ExitInstance();
     else
         nResult = pApp->Run();
-    if (g_hMsgFilter != NULL)
-        UnhookWindowsHookEx(g_hMsgFilter);
-    g_hMsgFilter = NULL;
+    if (pApp->m_hMsgFilter != NULL)
+        UnhookWindowsHookEx(pApp->m_hMsgFilter);
+    pApp->m_hMsgFilter = NULL;
     return nResult;
 }
 

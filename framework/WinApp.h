@@ -2,13 +2,12 @@
 
 #include <windows.h>
 
-#include "CmdTarget.h"
-
-class CWnd;
+#include "String.h"
+#include "WinThread.h"
 
 // The application object. Exactly one exists, constructed during static initialisation;
-// AfxWinMain drives it.
-class CWinApp : public CCmdTarget
+// AfxWinMain drives it and registers with the lower layers what they need of it.
+class CWinApp : public CWinThread
 {
 public:
     CWinApp();
@@ -24,21 +23,25 @@ public:
     // Asks the help viewer for the help of the window that has the focus.
     afx_msg void OnHelp();
 
-    HINSTANCE m_hInstance;
-    LPCSTR m_pszAppName;
-    CWnd* m_pMainWnd;
     // The program's path with its extension replaced by ".HLP".
     LPCSTR m_pszHelpFilePath;
 
     DECLARE_MESSAGE_MAP()
+
+private:
+    friend int AfxWinMain(HINSTANCE hInstance);
+    static LRESULT CALLBACK MsgFilterProc(int nCode, WPARAM wParam, LPARAM lParam);
+    static HWND BoxOwner();
+
+    CString m_strHelpFilePath;
+    // The F1 hook of the modal loops, for the running program.
+    HHOOK m_hMsgFilter;
+    // Window that received the F1 key; the keyboard focus when the key was typed.
+    HWND m_hWndHelpKey;
 };
 
 CWinApp* AfxGetApp();
-HINSTANCE AfxGetResourceHandle();
-HINSTANCE AfxGetInstanceHandle();
-LPCSTR AfxGetAppName();
 int AfxWinMain(HINSTANCE hInstance);
 
 // The help file named after a module path: "C:\X\Prog.exe" gives "C:\X\Prog.HLP".
-class CString;
 CString AfxHelpFilePath(LPCSTR lpszModulePath);

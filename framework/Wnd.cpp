@@ -2,17 +2,34 @@
 
 #include <vector>
 
-#include "Exception.h"
+#include "FileException.h"
 #include "WaitCursor.h"
-#include "WinApp.h"
+#include "WinThread.h"
 
 namespace
 {
 // The wrapper bound to a window is kept in this window property.
 const char kWndProp[] = "Orvalis.CWnd";
 
-std::vector<CWnd*> g_temporaries;
-int g_nDispatchDepth;
+// Process-wide (the program's one window thread): the temporary wrappers FromHandle handed
+// out during the outermost dispatch now running; they are deleted when it returns.
+struct STemporaries
+{
+    std::vector<CWnd*> wnds;
+    int nDispatchDepth;
+} g_temporaries;
+
+// A report that fails in turn (no memory left for its text) is dropped, for the same reason.
+void ReportHandlerError(const CException& e)
+{
+    try
+    {
+        e.ReportError(MB_ICONSTOP);
+    }
+    catch (...)
+    {
+    }
+}
 }
 
 CWnd::CWnd() : m_hWnd(NULL), m_pfnSuper(NULL), m_currentMsg(), m_bTemporary(FALSE)
@@ -21,6 +38,7 @@ CWnd::CWnd() : m_hWnd(NULL), m_pfnSuper(NULL), m_currentMsg(), m_bTemporary(FALS
 
 CWnd::~CWnd()
 {
+    ForgetMainWnd();
     if (m_hWnd != NULL && !m_bTemporary)
     {
         // Never leave a window routing messages to a dead object.
@@ -46,13 +64,13 @@ CWnd* CWnd::FromHandle(HWND hWnd)
     CWnd* pWnd = FromHandlePermanent(hWnd);
     if (pWnd != NULL)
         return pWnd;
-    for (CWnd* pTemp : g_temporaries)
+    for (CWnd* pTemp : g_temporaries.wnds)
         if (pTemp->m_hWnd == hWnd)
             return pTemp;
     pWnd = new CWnd;
     pWnd->m_hWnd = hWnd;
     pWnd->m_bTemporary = TRUE;
-    g_temporaries.push_back(pWnd);
+    g_temporaries.wnds.push_back(pWnd);
     return pWnd;
 }
 
@@ -81,11 +99,6 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     return TRUE;
 }
 
-BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
-{
-    return SubclassWindow(::GetDlgItem(pParent->m_hWnd, nID));
-}
-
 LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CWnd* pWnd = FromHandlePermanent(hWnd);
@@ -96,7 +109,7 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPAR
 
 LRESULT CWnd::Dispatch(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    ++g_nDispatchDepth;
+    ++g_temporaries.nDispatchDepth;
     CurrentMsg saved = pWnd->m_currentMsg;
     pWnd->m_currentMsg = CurrentMsg{ message, wParam, lParam };
     LRESULT lResult = 0;
@@ -106,16 +119,22 @@ LRESULT CWnd::Dispatch(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam)
     }
     catch (CException* e)
     {
-        e->ReportError(MB_ICONSTOP);
+        ReportHandlerError(*e);
         e->Delete();
+    }
+    // Nothing may unwind into the system's code that called us (a container's bad_alloc):
+    // the handler is abandoned with the framework's generic error, and the window goes on.
+    catch (...)
+    {
+        ReportHandlerError(CFileException(CFileException::generic));
     }
     // The object is gone from the window after WM_NCDESTROY but is still alive here.
     pWnd->m_currentMsg = saved;
-    if (--g_nDispatchDepth == 0)
+    if (--g_temporaries.nDispatchDepth == 0)
     {
-        for (CWnd* pTemp : g_temporaries)
+        for (CWnd* pTemp : g_temporaries.wnds)
             delete pTemp;
-        g_temporaries.clear();
+        g_temporaries.wnds.clear();
     }
     return lResult;
 }
@@ -150,14 +169,23 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM /*lParam*/)
 {
     if (OnCmdMsg(LOWORD(wParam), HIWORD(wParam)))
         return TRUE;
-    CWinApp* pApp = AfxGetApp();
-    if (pApp == NULL || (GetWindowLongA(m_hWnd, GWL_STYLE) & WS_CHILD))
+    CWinThread* pThread = AfxGetThread();
+    if (pThread == NULL || (GetWindowLongA(m_hWnd, GWL_STYLE) & WS_CHILD))
         return FALSE;
-    return pApp->OnCmdMsg(LOWORD(wParam), HIWORD(wParam));
+    return pThread->OnCmdMsg(LOWORD(wParam), HIWORD(wParam));
+}
+
+// The application never names a window that is gone as its main window.
+void CWnd::ForgetMainWnd()
+{
+    CWinThread* pThread = AfxGetThread();
+    if (pThread != NULL && pThread->m_pMainWnd == this)
+        pThread->m_pMainWnd = NULL;
 }
 
 void CWnd::OnNcDestroy()
 {
+    ForgetMainWnd();
     if (m_pfnSuper != NULL)
         SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
     m_pfnSuper = NULL;
@@ -201,22 +229,9 @@ void CWnd::SetWindowText(LPCSTR lpszString)
     ::SetWindowTextA(m_hWnd, lpszString);
 }
 
-void CWnd::GetWindowText(CString& rString) const
-{
-    int nLength = ::GetWindowTextLengthA(m_hWnd);
-    ::GetWindowTextA(m_hWnd, rString.GetBuffer(nLength), nLength + 1);
-    rString.ReleaseBuffer();
-}
-
 void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint)
 {
     ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
-}
-
-void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint)
-{
-    MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top,
-               bRepaint);
 }
 
 void CWnd::GetClientRect(LPRECT lpRect) const
@@ -227,11 +242,6 @@ void CWnd::GetClientRect(LPRECT lpRect) const
 void CWnd::GetWindowRect(LPRECT lpRect) const
 {
     ::GetWindowRect(m_hWnd, lpRect);
-}
-
-void CWnd::ScreenToClient(LPRECT lpRect) const
-{
-    ::MapWindowPoints(NULL, m_hWnd, reinterpret_cast<LPPOINT>(lpRect), 2);
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
@@ -247,15 +257,6 @@ CWnd* CWnd::SetFocus()
 CWnd* CWnd::GetParent() const
 {
     return FromHandle(::GetParent(m_hWnd));
-}
-
-CWnd* CWnd::GetTopLevelParent() const
-{
-    HWND hWnd = m_hWnd;
-    HWND hParent;
-    while ((GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD) && (hParent = ::GetParent(hWnd)) != NULL)
-        hWnd = hParent;
-    return FromHandle(hWnd);
 }
 
 HMENU CWnd::GetSystemMenu(BOOL bRevert) const
@@ -274,11 +275,4 @@ BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags)
         SetWindowPos(m_hWnd, NULL, 0, 0, 0, 0,
                      SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
     return TRUE;
-}
-
-BOOL CWnd::DestroyWindow()
-{
-    if (m_hWnd == NULL)
-        return FALSE;
-    return ::DestroyWindow(m_hWnd);
 }

@@ -21,26 +21,20 @@ public:
 
     // Binds this object to an existing window and routes its messages through the map.
     BOOL SubclassWindow(HWND hWnd);
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
 
     CWnd* GetDlgItem(int nID) const;
     BOOL EnableWindow(BOOL bEnable = TRUE);
     BOOL IsWindowEnabled() const;
     BOOL IsIconic() const;
     void SetWindowText(LPCSTR lpszString);
-    void GetWindowText(CString& rString) const;
     void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
-    void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);
     void GetClientRect(LPRECT lpRect) const;
     void GetWindowRect(LPRECT lpRect) const;
-    void ScreenToClient(LPRECT lpRect) const;
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     CWnd* SetFocus();
     CWnd* GetParent() const;
-    CWnd* GetTopLevelParent() const;
     HMENU GetSystemMenu(BOOL bRevert) const;
     BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
-    virtual BOOL DestroyWindow();
 
     // Help context base of the window, 0 when it has none (see CWinApp::OnHelp).
     virtual UINT GetHelpId() const { return 0; }
@@ -63,14 +57,15 @@ protected:
     void Attach(HWND hWnd);
     HWND Detach();
 
-    // Runs one message through WindowProc, turning a framework exception thrown by a
-    // handler into the framework's error box.
+    // Runs one message through WindowProc, turning an exception thrown by a handler into the
+    // framework's error box: a framework exception's own text, any other the generic one.
     static LRESULT Dispatch(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     WNDPROC m_pfnSuper;
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void ForgetMainWnd();
 
     struct CurrentMsg
     {

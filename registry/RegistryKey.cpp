@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "framework/Platform.h"
 #include "framework/Wide.h"
 
 namespace
@@ -15,23 +16,6 @@ const DWORD kValueBufferSize = 1024;
 const DWORD kNameBufferSize = 256;
 const DWORD kLongNameBufferSize = 1024;
 
-typedef LONG(WINAPI* RegQueryValueExWFn)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
-typedef LONG(NTAPI* NtDeleteKeyFn)(HANDLE);
-
-// Owns a key handle opened by a tree deletion.
-class CHeldKey
-{
-public:
-    CHeldKey() : m_hKey(NULL) {}
-    ~CHeldKey() { if (m_hKey != NULL) RegCloseKey(m_hKey); }
-    CHeldKey(const CHeldKey&) = delete;
-    CHeldKey& operator=(const CHeldKey&) = delete;
-    HKEY* Receive() { return &m_hKey; }
-    HKEY Get() const { return m_hKey; }
-
-private:
-    HKEY m_hKey;
-};
 
 // The direct sub-keys' names in index order. A name too long for the first buffer is read
 // again with a larger one; any result but success ends the list, so a failing index cannot
@@ -70,9 +54,9 @@ BOOL IsLinkKey(HKEY hKey)
 
 // Every key is opened relative to its parent and as itself, so that no link on the way is
 // followed; a link is deleted through its own handle (RegDeleteKey would delete its target).
-BOOL DeleteTree(HKEY hParent, LPCSTR pszName, NtDeleteKeyFn pDeleteKey)
+BOOL DeleteTree(HKEY hParent, LPCSTR pszName)
 {
-    CHeldKey key;
+    CKeyHandle key;
     if (RegOpenKeyExA(hParent, pszName, REG_OPTION_OPEN_LINK, KEY_READ | DELETE, key.Receive()) != ERROR_SUCCESS)
         return FALSE;
     if (!IsLinkKey(key.Get()))
@@ -81,18 +65,18 @@ BOOL DeleteTree(HKEY hParent, LPCSTR pszName, NtDeleteKeyFn pDeleteKey)
         BOOL bOk = ListSubKeys(key.Get(), names);
         for (int i = 0; i < names.GetSize(); ++i)
         {
-            if (!DeleteTree(key.Get(), names.GetAt(i), pDeleteKey))
+            if (!DeleteTree(key.Get(), names.GetAt(i)))
                 bOk = FALSE;
         }
         if (!bOk)
             return FALSE;
     }
-    return pDeleteKey(key.Get()) >= 0;
+    return Platform::NtDeleteKey(key.Get()) >= 0;
 }
 }
 
 CRegistryKey::CRegistryKey(LPCTSTR name)
-    : m_hKey(NULL), m_samDesired(KEY_READ), m_strSubKey(CString("SoftWare\\") + name)
+    : m_samDesired(KEY_READ), m_strSubKey(CString("SoftWare\\") + name)
 {
 }
 
@@ -104,12 +88,7 @@ CRegistryKey::~CRegistryKey()
 // A failed close keeps the handle, so that a later call can try again.
 BOOL CRegistryKey::Close()
 {
-    if (m_hKey == NULL)
-        return FALSE;
-    if (RegCloseKey(m_hKey) != ERROR_SUCCESS)
-        return FALSE;
-    m_hKey = NULL;
-    return TRUE;
+    return m_key.Close();
 }
 
 LONG CRegistryKey::Open()
@@ -117,7 +96,7 @@ LONG CRegistryKey::Open()
     HKEY hKey = NULL;
     LONG lResult = RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_strSubKey, 0, m_samDesired, &hKey);
     if (lResult == ERROR_SUCCESS)
-        m_hKey = hKey;
+        *m_key.Receive() = hKey;
     return lResult;
 }
 
@@ -125,13 +104,13 @@ LONG CRegistryKey::Open()
 LONG CRegistryKey::Create(DWORD* pdwDisposition)
 {
     // A handle left by a failed deletion would otherwise be overwritten and leak.
-    if (m_hKey != NULL)
+    if (m_key.IsValid())
         Close();
     HKEY hKey = NULL;
     LONG lResult = RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_strSubKey, 0, NULL, REG_OPTION_NON_VOLATILE,
                                    KEY_ALL_ACCESS, NULL, &hKey, pdwDisposition);
     if (lResult == ERROR_SUCCESS)
-        m_hKey = hKey;
+        *m_key.Receive() = hKey;
     return lResult;
 }
 
@@ -170,7 +149,7 @@ BOOL CRegistryKey::GetValue(LPCTSTR valueName, CString& out, CString defaultValu
     char buffer[kValueBufferSize];
     DWORD dwType = 0;
     DWORD cbData = sizeof(buffer);
-    LONG lResult = RegQueryValueExA(m_hKey, valueName, NULL, &dwType, reinterpret_cast<LPBYTE>(buffer), &cbData);
+    LONG lResult = RegQueryValueExA(m_key.Get(), valueName, NULL, &dwType, reinterpret_cast<LPBYTE>(buffer), &cbData);
     if (lResult != ERROR_SUCCESS || dwType != REG_SZ || cbData > sizeof(buffer))
     {
         Close();
@@ -189,24 +168,21 @@ BOOL CRegistryKey::SetValue(LPCTSTR valueName, CString value)
 {
     DWORD dwDisposition = 0;
     BOOL bOk = Create(&dwDisposition) == ERROR_SUCCESS
-        && RegSetValueExA(m_hKey, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(static_cast<LPCSTR>(value)),
+        && RegSetValueExA(m_key.Get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(static_cast<LPCSTR>(value)),
                           static_cast<DWORD>(value.GetLength())) == ERROR_SUCCESS;
     Close();
     return bOk;
 }
 
 // Names in the registry's index order, as far as the registry lists them.
-CStringArray* CRegistryKey::EnumSubKeys()
+std::unique_ptr<CStringArray> CRegistryKey::EnumSubKeys()
 {
-    if (m_hKey != NULL)
+    if (m_key.IsValid())
         Close();
-    CStringArray* pNames = new CStringArray;
     if (Open() != ERROR_SUCCESS)
-    {
-        delete pNames;
-        return NULL;
-    }
-    ListSubKeys(m_hKey, *pNames);
+        return std::unique_ptr<CStringArray>();
+    std::unique_ptr<CStringArray> pNames(new CStringArray);
+    ListSubKeys(m_key.Get(), *pNames);
     Close();
     return pNames;
 }
@@ -215,26 +191,23 @@ CStringArray* CRegistryKey::EnumSubKeys()
 // A failed deletion leaves the handle open.
 BOOL CRegistryKey::DeleteSubKey(LPCTSTR subKeyName)
 {
-    if (m_hKey != NULL)
+    if (m_key.IsValid())
         Close();
     if (Open() != ERROR_SUCCESS)
         return FALSE;
-    if (RegDeleteKeyA(m_hKey, subKeyName) != ERROR_SUCCESS)
+    if (RegDeleteKeyA(m_key.Get(), subKeyName) != ERROR_SUCCESS)
         return FALSE;
     Close();
     return TRUE;
 }
 
-// The wide call is looked up, so that the program's imports stay within what Windows 95
-// exports. A value stored without its terminating zero is taken to its returned size.
+// A value stored without its terminating zero is taken to its returned size.
 LONG CRegistryKey::GetWideValue(LPCTSTR valueName, std::wstring& out)
 {
-    RegQueryValueExWFn pQuery = reinterpret_cast<RegQueryValueExWFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegQueryValueExW")));
     std::wstring strName;
-    if (pQuery == NULL || !Wide::FromAnsi(valueName, strName))
+    if (!Wide::FromAnsi(valueName, strName))
         return ERROR_CALL_NOT_IMPLEMENTED;
-    if (m_hKey != NULL)
+    if (m_key.IsValid())
         Close();
     LONG lResult = Open();
     if (lResult != ERROR_SUCCESS)
@@ -246,7 +219,7 @@ LONG CRegistryKey::GetWideValue(LPCTSTR valueName, std::wstring& out)
     for (int nTry = 0; nTry < 3; ++nTry)
     {
         cbData = static_cast<DWORD>(buffer.size() * sizeof(WCHAR));
-        lResult = pQuery(m_hKey, strName.c_str(), NULL, &dwType, reinterpret_cast<LPBYTE>(buffer.data()), &cbData);
+        lResult = Platform::RegQueryValueExW(m_key.Get(), strName.c_str(), NULL, &dwType, reinterpret_cast<LPBYTE>(buffer.data()), &cbData);
         if (lResult != ERROR_MORE_DATA)
             break;
         buffer.resize(cbData / sizeof(WCHAR) + 1);
@@ -262,17 +235,14 @@ LONG CRegistryKey::GetWideValue(LPCTSTR valueName, std::wstring& out)
     return ERROR_SUCCESS;
 }
 
-// NtDeleteKey is looked up: the removal of links needs it, and the program's imports stay
-// within what every platform it runs on exports.
+// The removal of links needs NtDeleteKey; without it (9x) the first key fails and nothing goes.
 BOOL CRegistryKey::DeleteSubTree(LPCTSTR subKeyName)
 {
-    NtDeleteKeyFn pDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
-    if (m_hKey != NULL)
+    if (m_key.IsValid())
         Close();
-    if (pDeleteKey == NULL || Open() != ERROR_SUCCESS)
+    if (Open() != ERROR_SUCCESS)
         return FALSE;
-    BOOL bOk = DeleteTree(m_hKey, subKeyName, pDeleteKey);
+    BOOL bOk = DeleteTree(m_key.Get(), subKeyName);
     Close();
     return bOk;
 }

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
+#include "framework/KeyHandle.h"
 #include "framework/String.h"
 #include "framework/StringArray.h"
 
@@ -23,8 +25,8 @@ public:
     BOOL KeyExists();
     BOOL GetValue(LPCTSTR valueName, CString& out, CString defaultValue);
     BOOL SetValue(LPCTSTR valueName, CString value);
-    // The caller deletes the array; null when the key cannot be opened.
-    CStringArray* EnumSubKeys();
+    // Null when the key cannot be opened.
+    std::unique_ptr<CStringArray> EnumSubKeys();
     BOOL DeleteSubKey(LPCTSTR subKeyName);
 
     // NT only. A string value as the registry holds it, without the code page's losses:
@@ -38,7 +40,7 @@ private:
     LONG Open();
     LONG Create(DWORD* pdwDisposition);
 
-    HKEY m_hKey;
+    CKeyHandle m_key;
     REGSAM m_samDesired;
     CString m_strSubKey;
 };

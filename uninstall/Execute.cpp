@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 
+#include "framework/KernelHandle.h"
 #include "framework/MessageBox.h"
 #include "framework/WaitCursor.h"
 #include "framework/Wide.h"
@@ -38,22 +39,6 @@ const char kMsgComplete[] = "完全に削除しました。";
 const char kMsgPartial[] = "削除に成功しました。";
 
 const int kCountedSteps = 5;
-
-// Holds the application mutex for one press. A run that completes leaves the handle open
-// until the program exits; an early return or a file exception closes it, so that a later
-// press does not mistake our own handle for a running application.
-class CMutexHold
-{
-public:
-    explicit CMutexHold(HANDLE h) : m_h(h) {}
-    ~CMutexHold() { if (m_h != NULL) CloseHandle(m_h); }
-    HANDLE Detach() { HANDLE h = m_h; m_h = NULL; return h; }
-
-private:
-    CMutexHold(const CMutexHold&);
-    CMutexHold& operator=(const CMutexHold&);
-    HANDLE m_h;
-};
 
 // Marks a press as running for as long as it runs, also when a file exception ends it.
 class CRunning
@@ -278,9 +263,12 @@ void CPropPage1::OnExecute()
     if (hTab != NULL)
         ::SetFocus(hTab);
 
+    // Held for one press. A run that completes leaves the handle open until the program
+    // exits; an early return or a file exception closes it, so that a later press does not
+    // mistake our own handle for a running application.
     HANDLE hMutex = ::CreateMutexA(NULL, TRUE, kMutexName);
     DWORD dwError = ::GetLastError();
-    CMutexHold mutex(hMutex);
+    CKernelHandle mutex(hMutex);
     // Access denied means the mutex exists under another account: the application runs.
     if (hMutex != NULL ? dwError == ERROR_ALREADY_EXISTS : dwError == ERROR_ACCESS_DENIED)
     {

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <string.h>
+
+#include <new>
+
 #include "TestSupport.h"
 #include "framework/Dialog.h"
+#include "framework/DlgTemplate.h"
 #include "framework/Exception.h"
 #include "framework/PropertyPage.h"
 #include "framework/WaitCursor.h"
@@ -29,7 +34,8 @@ public:
 class CThrowingDlg : public CDialog
 {
 public:
-    CThrowingDlg() : CDialog(IDD_ABOUTBOX) {}
+    // What OnThrow throws: a framework exception (0), a container's bad_alloc (1), anything else (2).
+    explicit CThrowingDlg(int nKind = 0) : CDialog(IDD_ABOUTBOX), m_nKind(nKind) {}
 
     BOOL OnInitDialog() override
     {
@@ -40,7 +46,16 @@ public:
     }
 
 protected:
-    afx_msg void OnThrow() { throw new CTestException; }
+    afx_msg void OnThrow()
+    {
+        if (m_nKind == 1)
+            throw std::bad_alloc();
+        if (m_nKind == 2)
+            throw 42;
+        throw new CTestException;
+    }
+
+    int m_nKind;
 
     DECLARE_MESSAGE_MAP()
 };
@@ -74,6 +89,36 @@ TEST(DispatchTest, HandlerException_ReportedWithStopIconDeletedAndDialogGoesOn)
     EXPECT_EQ(0, g_nLiveExceptions);
 }
 
+TEST(DispatchTest, HandlerStdException_ReportedWithGenericTextAndDialogGoesOn)
+{
+    CString strGeneric;
+    ASSERT_TRUE(strGeneric.LoadString(AFX_IDS_UNNAMED_FILE));
+    for (int nKind : { 1, 2 })
+    {
+        MessageBoxRecorder boxes;
+        CThrowingDlg dlg(nKind);
+        EXPECT_EQ(IDCANCEL, dlg.DoModal()) << nKind;
+        ASSERT_EQ(1u, MessageBoxRecorder::boxes.size()) << nKind;
+        EXPECT_NE(std::string::npos, MessageBoxRecorder::boxes[0].text.find(static_cast<LPCSTR>(strGeneric))) << nKind;
+        EXPECT_EQ(static_cast<UINT>(MB_ICONSTOP), MessageBoxRecorder::boxes[0].type & MB_ICONMASK) << nKind;
+    }
+}
+
+TEST(WinAppTest, MainWindow_ForgottenWhenItsDialogIsDestroyedOrGone)
+{
+    MessageBoxRecorder boxes;
+    CWinApp app;
+    CThrowingDlg dlg;
+    app.m_pMainWnd = &dlg;
+    dlg.DoModal();
+    EXPECT_EQ(nullptr, app.m_pMainWnd) << "window destroyed";
+    {
+        CDialog never(IDD_ABOUTBOX);
+        app.m_pMainWnd = &never;
+    }
+    EXPECT_EQ(nullptr, app.m_pMainWnd) << "object gone";
+}
+
 TEST(WaitCursorTest, NestedWaitLastsUntilTheOuterEnds)
 {
     EXPECT_FALSE(CWaitCursor::IsWaiting());
@@ -93,6 +138,40 @@ TEST(HelpFileTest, ExtensionOfModulePathBecomesHlp)
     EXPECT_STREQ("C:\\OrvalisTest\\OrvalisUninstaller.HLP", AfxHelpFilePath("C:\\OrvalisTest\\OrvalisUninstaller.exe"));
     EXPECT_STREQ("C:\\a.b\\Prog.HLP", AfxHelpFilePath("C:\\a.b\\Prog"));
     EXPECT_STREQ("C:\\ソフト\\表示.HLP", AfxHelpFilePath("C:\\ソフト\\表示.EXE"));
+}
+
+TEST(DlgTemplateTest, ReadHeader_ClassicAndExtendedForms)
+{
+    const struct
+    {
+        UINT id;
+        BOOL bEx;
+        DWORD dwStyle;
+        DWORD dwExStyle;
+    } cases[] = {
+        { IDD_PROPPAGE1, FALSE, DS_SETFONT | WS_CHILD | WS_DISABLED | WS_CAPTION, 0 },
+        { IDD_UNINSTALL_DIALOG, TRUE, DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
+          WS_EX_APPWINDOW },
+    };
+    for (const auto& c : cases)
+    {
+        size_t cb = 0;
+        const BYTE* p = OwnTemplate(c.id, cb);
+        ASSERT_NE(nullptr, p) << c.id;
+        DlgTemplate::Header header;
+        ASSERT_TRUE(DlgTemplate::ReadHeader(p, cb, header)) << c.id;
+        EXPECT_EQ(c.bEx, header.bEx) << c.id;
+        DWORD dwStyle, dwExStyle;
+        memcpy(&dwStyle, p + header.cbStyle, sizeof(dwStyle));
+        memcpy(&dwExStyle, p + header.cbExStyle, sizeof(dwExStyle));
+        EXPECT_EQ(c.dwStyle, dwStyle & c.dwStyle) << c.id;
+        EXPECT_EQ(c.dwExStyle, dwExStyle & c.dwExStyle) << c.id;
+        DlgTemplate::FontInfo font;
+        ASSERT_TRUE(DlgTemplate::GetFont(p, cb, font)) << c.id;
+        EXPECT_EQ(9, font.wPointSize) << c.id;
+        EXPECT_EQ(DEFAULT_CHARSET, font.bCharSet) << c.id;
+        EXPECT_FALSE(DlgTemplate::ReadHeader(p, c.bEx ? 25 : 17, header)) << c.id << ": cut header";
+    }
 }
 
 TEST(DlgTemplateTest, ReplaceFont_KeepsHeaderAndControls)

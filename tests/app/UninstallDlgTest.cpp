@@ -148,7 +148,7 @@ TEST_F(UninstallDlgTest, Sheet_IsChildWithOneSingleLineTabAndNoButtons)
         SendMessageA(hTab, TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
         EXPECT_STREQ("ｱﾝｲﾝｽﾄｰﾙ", label);
 
-        EXPECT_EQ(static_cast<CPropertyPage*>(dlg.m_pPage), dlg.m_sheet.GetActivePage());
+        EXPECT_EQ(static_cast<CPropertyPage*>(dlg.m_pPage.get()), dlg.m_sheet.GetActivePage());
         EXPECT_TRUE(IsWindowVisible(dlg.m_pPage->GetSafeHwnd()));
     });
 }

@@ -230,9 +230,7 @@ TEST_F(RegistryKeyTest, Access_UnreadableAndReadOnlyKeys)
     }
     CRegistryKey key(Name().c_str());
     EXPECT_FALSE(key.KeyExists());
-    CStringArray* pNames = key.EnumSubKeys();
-    EXPECT_EQ(nullptr, pNames);
-    delete pNames;
+    EXPECT_EQ(nullptr, key.EnumSubKeys());
 
     // Readable but not writable: the probe succeeds, the value read (full access) does not.
     ASSERT_TRUE(SetAccess("D:P(A;;KR;;;WD)"));
