@@ -12,25 +12,13 @@
 #include "framework/WaitCursor.h"
 #include "framework/Wide.h"
 #include "registry/RegistryKey.h"
+#include "uninstall/Footprint.h"
 #include "uninstall/PathRules.h"
 #include "uninstall/TreeRemover.h"
 
 namespace
 {
-const char kMutexName[] = "Orvalis@Halvik";
-const char kProductKey[] = "Halvik\\Orvalis";
-const char kMakerKey[] = "Halvik";
-const char kProductName[] = "Orvalis";
-const char kUninstallKey[] = "Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const char kKickerFile[] = "\\OrvalisKicker.exe";
-const char kKickerCommandLine[] = "OrvalisKicker.exe -D";
 const DWORD kKickerWait = 3000;
-
-const char kStartMenu9x[] = "ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ\\オルヴァリス";
-const char kStartMenuNT4[] = "Profiles\\All Users\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ\\オルヴァリス";
-const char kStartMenuNT5[] = "\\プログラム\\オルヴァリス";
-const char kDesktopShortcut[] = "%s\\オルヴァリス.lnk";
-const char kStartupShortcut[] = "%s\\オルヴァリス ドライブ監視プログラム.lnk";
 
 const char kMsgRunning[] = "オルヴァリスが起動しています。終了させてから実行してください。";
 const char kMsgConfirm[] = "ｱﾝｲﾝｽﾄｰﾙを実行します。よろしいですか？";
@@ -220,9 +208,9 @@ void LaunchKicker(const CString& strInstallFolder)
 {
     if (strInstallFolder.IsEmpty() || !CTreeRemover::IsRemovablePath(strInstallFolder))
         return;
-    CString strApplication = strInstallFolder + kKickerFile;
-    char szCommandLine[sizeof(kKickerCommandLine)];
-    lstrcpyA(szCommandLine, kKickerCommandLine);
+    CString strApplication = strInstallFolder + Footprint::kCompanionFile;
+    char szCommandLine[sizeof(Footprint::kCompanionCommandLine)];
+    lstrcpyA(szCommandLine, Footprint::kCompanionCommandLine);
     // The record's size is 68 in the 32-bit build.
     STARTUPINFOA si;
     ZeroMemory(&si, sizeof(si));
@@ -266,7 +254,7 @@ void CPropPage1::OnExecute()
     // Held for one press. A run that completes leaves the handle open until the program
     // exits; an early return or a file exception closes it, so that a later press does not
     // mistake our own handle for a running application.
-    HANDLE hMutex = ::CreateMutexA(NULL, TRUE, kMutexName);
+    HANDLE hMutex = ::CreateMutexA(NULL, TRUE, Footprint::kMutexName);
     DWORD dwError = ::GetLastError();
     CKernelHandle mutex(hMutex);
     // Access denied means the mutex exists under another account: the application runs.
@@ -290,14 +278,14 @@ void CPropPage1::OnExecute()
     DWORD dwMajor = osvi.dwMajorVersion;
 
     int nCount = 0;
-    CRegistryKey product(kProductKey);
+    CRegistryKey product(Footprint::kProductKey);
     if (product.KeyExists())
     {
         SFolderValue install, album;
-        ReadFolderValue(product, "InstallFolder", bNT, install);
+        ReadFolderValue(product, Footprint::kInstallFolderValue, bNT, install);
         LaunchKicker(install.bKnown ? install.strText : CString());
         ::Sleep(kKickerWait);
-        ReadFolderValue(product, "AlbumFolder", bNT, album);
+        ReadFolderValue(product, Footprint::kAlbumFolderValue, bNT, album);
         nCount += RemoveFolders(bNT, m_bDeleteAlbum, install, album);
         product.Close();
     }
@@ -310,11 +298,11 @@ void CPropPage1::OnExecute()
         BOOL bWindowsDir = nLen < 256;
         CString strStartMenu;
         if (!bNT && bWindowsDir)
-            strStartMenu = CString(szPath) + "\\" + kStartMenu9x;
+            strStartMenu = CString(szPath) + "\\" + Footprint::kStartMenu9x;
         else if (bNT && dwMajor < 5 && bWindowsDir)
-            strStartMenu = CString(szPath) + "\\" + kStartMenuNT4;
+            strStartMenu = CString(szPath) + "\\" + Footprint::kStartMenuNT4;
         else if (bNT && dwMajor >= 5 && ::SHGetSpecialFolderPathA(m_hWnd, szPath, CSIDL_COMMON_STARTMENU, FALSE))
-            strStartMenu = CString(szPath) + kStartMenuNT5;
+            strStartMenu = CString(szPath) + Footprint::kStartMenuNT5;
         if (!strStartMenu.IsEmpty() && RemoveFolder(strStartMenu, NULL))
             ++nCount;
     }
@@ -322,32 +310,32 @@ void CPropPage1::OnExecute()
     if (bNT)
     {
         // Links below the product key go as links: what they lead to is another's.
-        CRegistryKey maker(kMakerKey);
-        if (maker.DeleteSubTree(kProductName))
+        CRegistryKey maker(Footprint::kMakerKey);
+        if (maker.DeleteSubTree(Footprint::kProductName))
             ++nCount;
     }
     else
     {
         // Windows 9x deletes the whole subtree itself.
-        CRegistryKey maker(kMakerKey);
+        CRegistryKey maker(Footprint::kMakerKey);
         if (maker.KeyExists())
         {
-            if (maker.DeleteSubKey(kProductName))
+            if (maker.DeleteSubKey(Footprint::kProductName))
                 ++nCount;
             maker.Close();
         }
     }
 
-    CRegistryKey uninstall(kUninstallKey);
+    CRegistryKey uninstall(Footprint::kUninstallKey);
     if (uninstall.KeyExists())
     {
-        if (uninstall.DeleteSubKey(kProductName))
+        if (uninstall.DeleteSubKey(Footprint::kProductName))
             ++nCount;
         uninstall.Close();
     }
 
-    DeleteShortcut(m_hWnd, bNT ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY, kDesktopShortcut);
-    DeleteShortcut(m_hWnd, bNT ? CSIDL_COMMON_STARTUP : CSIDL_STARTUP, kStartupShortcut);
+    DeleteShortcut(m_hWnd, bNT ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY, Footprint::kDesktopShortcut);
+    DeleteShortcut(m_hWnd, bNT ? CSIDL_COMMON_STARTUP : CSIDL_STARTUP, Footprint::kStartupShortcut);
 
     if (nCount == 0)
         AfxMessageBox(kMsgNothing, MB_OK);

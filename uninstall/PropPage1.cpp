@@ -1,6 +1,7 @@
 #include "PropPage1.h"
 
 #include "registry/RegistryKey.h"
+#include "uninstall/Footprint.h"
 
 namespace
 {
@@ -42,10 +43,10 @@ BOOL CPropPage1::OnInitDialog()
     CPropertyPage::OnInitDialog();
 
     CString folder;
-    CRegistryKey key("Halvik\\Orvalis");
+    CRegistryKey key(Footprint::kProductKey);
     if (key.KeyExists())
     {
-        key.GetValue("InstallFolder", folder, "");
+        key.GetValue(Footprint::kInstallFolderValue, folder, "");
         key.Close();
     }
 
