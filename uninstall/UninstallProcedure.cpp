@@ -145,18 +145,18 @@ int CUninstallProcedure::RemoveInstallFolder() const
 }
 
 // NT takes the names as they are; on 9x a name must be code-page text, and one that is not
-// cannot be told apart from the one its narrow form names.
+// cannot be told apart from the one its narrow form names. The record's path goes on as it
+// is once it has come back unchanged through the code page.
 BOOL CUninstallProcedure::RemoveFolderAt(const std::wstring& strPath, const std::wstring& strKeep) const
 {
-    if (m_bNT)
-        return CTreeRemover::RemoveFolder(strPath, strKeep);
-    CString strNarrowPath = Wide::ToAnsi(strPath.c_str());
-    CString strNarrowKeep = Wide::ToAnsi(strKeep.c_str());
-    std::wstring strBack, strKeepBack;
-    if (!Wide::FromAnsi(strNarrowPath, strBack) || strBack != strPath || !Wide::FromAnsi(strNarrowKeep, strKeepBack)
-        || strKeepBack != strKeep)
-        return FALSE;
-    return CTreeRemover::RemoveFolder(strNarrowPath, strNarrowKeep);
+    if (!m_bNT)
+    {
+        std::wstring strBack, strKeepBack;
+        if (!Wide::FromAnsi(Wide::ToAnsi(strPath.c_str()), strBack) || strBack != strPath
+            || !Wide::FromAnsi(Wide::ToAnsi(strKeep.c_str()), strKeepBack) || strKeepBack != strKeep)
+            return FALSE;
+    }
+    return CTreeRemover::RemoveFolder(strPath, strKeep);
 }
 
 // 9x and NT 4 keep the Start menu below the Windows folder; NT 5 and later name it through
