@@ -9,11 +9,11 @@
 #include "framework/String.h"
 #include "framework/Wide.h"
 #include "registry/RegistryKey.h"
+#include "uninstall/Footprint.h"
 #include "uninstall/PathRules.h"
 
 namespace
 {
-const char kProductKey[] = "Halvik\\Orvalis";
 // The copy's argument: the original's process handle, inherited, in decimal.
 const char kWaitSwitch[] = "/HandOverFrom:";
 // The original ends as soon as the copy runs, and the removal comes after the user's
@@ -255,11 +255,11 @@ CHandOver::CHandOver() : m_bNT(FALSE)
 
     // As the page and the procedure read them.
     CString strInstall, strAlbum;
-    CRegistryKey product(kProductKey);
+    CRegistryKey product(Footprint::kProductKey);
     if (product.KeyExists())
     {
-        product.GetValue("InstallFolder", strInstall, "");
-        product.GetValue("AlbumFolder", strAlbum, "");
+        product.GetValue(Footprint::kInstallFolderValue, strInstall, "");
+        product.GetValue(Footprint::kAlbumFolderValue, strAlbum, "");
         product.Close();
     }
     for (LPCSTR pszFolder : { static_cast<LPCSTR>(strInstall), static_cast<LPCSTR>(strAlbum) })

@@ -1,6 +1,15 @@
 #include "PropPage1.h"
 
+#include <commctrl.h>
+#include <prsht.h>
+
+#include "framework/KernelHandle.h"
+#include "framework/MessageBox.h"
+#include "framework/WaitCursor.h"
 #include "registry/RegistryKey.h"
+#include "uninstall/Footprint.h"
+#include "uninstall/TreeRemover.h"
+#include "uninstall/UninstallProcedure.h"
 
 namespace
 {
@@ -12,6 +21,25 @@ const char kBody[] = "\r\n  にインストールされている\r\nオルヴァ
                      "注意：アンインストールを実行すると\r\nアルバムデータも削除されてしまいます。\r\n";
 const char kAlbumNote[] = "削除したくない場合は、下のチェックをはずして下さい。\r\n";
 const char kNotInstalled[] = "\r\n\r\nオルヴァリス\r\nがインストールされていません。";
+
+const char kMsgRunning[] = "オルヴァリスが起動しています。終了させてから実行してください。";
+const char kMsgConfirm[] = "ｱﾝｲﾝｽﾄｰﾙを実行します。よろしいですか？";
+const char kMsgNothing[] = "削除されているか、削除に失敗しました。";
+const char kMsgComplete[] = "完全に削除しました。";
+const char kMsgPartial[] = "削除に成功しました。";
+
+// Marks a press as running for as long as it runs, also when a file exception ends it.
+class CRunning
+{
+public:
+    explicit CRunning(BOOL& bRunning) : m_bRunning(bRunning) { m_bRunning = TRUE; }
+    ~CRunning() { m_bRunning = FALSE; }
+
+private:
+    CRunning(const CRunning&);
+    CRunning& operator=(const CRunning&);
+    BOOL& m_bRunning;
+};
 }
 
 IMPLEMENT_DYNCREATE(CPropPage1)
@@ -42,10 +70,10 @@ BOOL CPropPage1::OnInitDialog()
     CPropertyPage::OnInitDialog();
 
     CString folder;
-    CRegistryKey key("Halvik\\Orvalis");
+    CRegistryKey key(Footprint::kProductKey);
     if (key.KeyExists())
     {
-        key.GetValue("InstallFolder", folder, "");
+        key.GetValue(Footprint::kInstallFolderValue, folder, "");
         key.Close();
     }
 
@@ -65,4 +93,75 @@ BOOL CPropPage1::OnInitDialog()
             pCheck->EnableWindow(FALSE);
     }
     return TRUE;
+}
+
+// One run per press: the steps below, the procedure itself, and the count's message.
+void CPropPage1::OnExecute()
+{
+    // A press that comes while a run waits in one of its boxes (the second click of a double
+    // click) is part of that run; so is one after the run, which disabled the button (Wine
+    // delivers a posted click even then).
+    if (m_bRunning || !m_btnExecute.IsWindowEnabled())
+        return;
+    CRunning running(m_bRunning);
+    FocusTabs();
+    // Held for one press. A run that completes leaves the handle open until the program
+    // exits; an early return or a file exception closes it, so that a later press does not
+    // mistake our own handle for a running application.
+    CKernelHandle mutex;
+    if (!ClaimApplication(mutex) || !ConfirmRun())
+        return;
+    CWaitCursor wait;
+    UpdateData(TRUE);
+    ShowResult(CUninstallProcedure(m_hWnd, m_bDeleteAlbum).Run());
+    m_btnExecute.EnableWindow(FALSE);
+    mutex.Detach();
+}
+
+// The sheet that hosts this page is the main dialog's.
+void CPropPage1::FocusTabs()
+{
+    HWND hTab = reinterpret_cast<HWND>(::SendMessageA(::GetParent(m_hWnd), PSM_GETTABCONTROL, 0, 0));
+    if (hTab != NULL)
+        ::SetFocus(hTab);
+}
+
+// FALSE, after saying so, when the application runs.
+BOOL CPropPage1::ClaimApplication(CKernelHandle& mutex)
+{
+    HANDLE hMutex = ::CreateMutexA(NULL, TRUE, Footprint::kMutexName);
+    DWORD dwError = ::GetLastError();
+    mutex = CKernelHandle(hMutex);
+    // Access denied means the mutex exists under another account: the application runs.
+    if (hMutex != NULL ? dwError == ERROR_ALREADY_EXISTS : dwError == ERROR_ACCESS_DENIED)
+    {
+        AfxMessageBox(kMsgRunning, MB_OK);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CPropPage1::ConfirmRun()
+{
+    return AfxMessageBox(kMsgConfirm, MB_YESNO | MB_ICONQUESTION) != IDNO;
+}
+
+void CPropPage1::ShowResult(int nCount)
+{
+    if (nCount == 0)
+        AfxMessageBox(kMsgNothing, MB_OK);
+    else if (nCount == CUninstallProcedure::kCountedSteps)
+        AfxMessageBox(kMsgComplete, MB_OK);
+    else
+        AfxMessageBox(kMsgPartial, MB_OK);
+}
+
+BOOL CPropPage1::RemoveFolder(CString path, LPCSTR keepName)
+{
+    return CTreeRemover::RemoveFolder(path, keepName);
+}
+
+BOOL CPropPage1::RemoveTree(CString name, LPCSTR keepName)
+{
+    return CTreeRemover::RemoveTree(name, keepName);
 }

@@ -6,6 +6,8 @@
 #include "framework/RuntimeClass.h"
 #include "res/resource.h"
 
+class CKernelHandle;
+
 // The uninstall page: what will be removed, the album check box and the Execute button.
 class CPropPage1 : public CPropertyPage
 {
@@ -39,5 +41,13 @@ protected:
 
     void DoDataExchange(CDataExchange* pDX) override;
 
+private:
+    // The steps of a press around the procedure.
+    void FocusTabs();
+    BOOL ClaimApplication(CKernelHandle& mutex);
+    BOOL ConfirmRun();
+    void ShowResult(int nCount);
+
+protected:
     DECLARE_MESSAGE_MAP()
 };

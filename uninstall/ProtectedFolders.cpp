@@ -12,6 +12,7 @@
 #include <initializer_list>
 
 #include "framework/Wide.h"
+#include "uninstall/Footprint.h"
 #include "uninstall/NtEntries.h"
 #include "uninstall/PathRules.h"
 
@@ -427,8 +428,8 @@ void CProtectedFolders::AddWindowsFolders()
     }
     if (!strWindows.empty())
     {
-        Add(m_openings, strWindows + L"\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ");
-        Add(m_openings, strWindows + L"\\Profiles\\All Users\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ");
+        Add(m_openings, strWindows + L"\\" + Footprint::kPrograms9x);
+        Add(m_openings, strWindows + L"\\" + Footprint::kProgramsNT4);
     }
 }
 
