@@ -2,7 +2,8 @@
 
 #include <memory>
 
-#include "TestSupport.h"
+#include "MessageBoxRecorder.h"
+#include "ProductKey.h"
 #include "framework/PropertySheet.h"
 #include "uninstall/PropPage1.h"
 

@@ -5,7 +5,8 @@
 
 #include <functional>
 
-#include "TestSupport.h"
+#include "MessageBoxRecorder.h"
+#include "ProductKey.h"
 #include "app/UninstallDlg.h"
 #include "framework/WinApp.h"
 #include "uninstall/PropPage1.h"

@@ -124,6 +124,13 @@ bool RegKeyExists(HKEY root, const std::string& path)
     return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
 }
 
+bool RegCreatePath(HKEY root, const std::string& path)
+{
+    CKey key;
+    return RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)
+        == ERROR_SUCCESS;
+}
+
 bool RegDeleteTreeAll(HKEY root, const std::string& path)
 {
     RegDeleteTreeA(root, path.c_str());

@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "TestSupport.h"
+#include "MessageBoxRecorder.h"
 #include "framework/Dialog.h"
 #include "framework/DlgTemplate.h"
 #include "framework/Exception.h"

@@ -31,6 +31,7 @@ private:
 };
 
 bool RegKeyExists(HKEY root, const std::string& path);
+bool RegCreatePath(HKEY root, const std::string& path);  // with any missing parents
 bool RegDeleteTreeAll(HKEY root, const std::string& path);  // the key itself too; true if absent after
 bool RegSetString(HKEY root, const std::string& path, const char* name, const std::string& value);
 bool RegSetDword(HKEY root, const std::string& path, const char* name, DWORD value);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Records the framework's message boxes instead of showing them; answers IDOK.
+class MessageBoxRecorder
+{
+public:
+    struct Box
+    {
+        std::string text;
+        std::string caption;
+        UINT type;
+    };
+
+    MessageBoxRecorder();
+    ~MessageBoxRecorder();
+
+    static std::vector<Box> boxes;
+};
+
+// Text of a window in the process's code page.
+std::string WindowText(HWND hWnd);
