@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "MessageBoxRecorder.h"
+#include "UiDriver.h"
 #include "ProductKey.h"
 #include "app/UninstallDlg.h"
 #include "framework/WinApp.h"
@@ -233,7 +234,7 @@ AboutSeen g_about;
 
 BOOL CALLBACK FindAbout(HWND hWnd, LPARAM)
 {
-    if (WindowText(hWnd) == "ﾊﾞｰｼﾞｮﾝ情報 ｵﾙｳﾞｧﾘｽｱﾝｲﾝｽﾄｰﾗｰ")
+    if (CUiDriver::Text(hWnd) == "ﾊﾞｰｼﾞｮﾝ情報 ｵﾙｳﾞｧﾘｽｱﾝｲﾝｽﾄｰﾗｰ")
     {
         g_about.hWnd = hWnd;
         return FALSE;

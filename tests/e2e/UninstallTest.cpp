@@ -126,15 +126,6 @@ std::string Setting()
          + ", WoW64 " + (IsWow64() ? "yes" : "no") + ", installation folder " + kInstallFolder;
 }
 
-bool KeyIn64BitView(const std::string& path)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 std::string WindowsFolder()
 {
     char path[MAX_PATH] = "";
@@ -510,8 +501,9 @@ protected:
         if (IsWow64())
         {
             // Like a 32-bit installer's, in the 32-bit view only, where the program must look.
-            ASSERT_FALSE(KeyIn64BitView(kProductKey));
-            ASSERT_TRUE(KeyIn64BitView("Software\\WOW6432Node\\Halvik\\Orvalis"));
+            ASSERT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey, KEY_WOW64_64KEY));
+            ASSERT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, "Software\\WOW6432Node\\Halvik\\Orvalis",
+                                     KEY_WOW64_64KEY));
         }
     }
 

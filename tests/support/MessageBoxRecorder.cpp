@@ -23,12 +23,3 @@ MessageBoxRecorder::~MessageBoxRecorder()
 {
     AfxSetMessageBoxHook(NULL);
 }
-
-std::string WindowText(HWND hWnd)
-{
-    int n = GetWindowTextLengthA(hWnd);
-    std::string text(n + 1, '\0');
-    n = GetWindowTextA(hWnd, &text[0], n + 1);
-    text.resize(n);
-    return text;
-}

@@ -21,6 +21,3 @@ public:
 
     static std::vector<Box> boxes;
 };
-
-// Text of a window in the process's code page.
-std::string WindowText(HWND hWnd);

@@ -120,10 +120,10 @@ bool CRegistryBackup::Restore() const
     return !m_existed || Write(m_root, m_path, m_saved);
 }
 
-bool RegKeyExists(HKEY root, const std::string& path)
+bool RegKeyExists(HKEY root, const std::string& path, REGSAM view)
 {
     CKey key;
-    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) == ERROR_SUCCESS;
 }
 
 bool RegCreatePath(HKEY root, const std::string& path)

@@ -30,7 +30,7 @@ private:
     Key m_saved;
 };
 
-bool RegKeyExists(HKEY root, const std::string& path);
+bool RegKeyExists(HKEY root, const std::string& path, REGSAM view = 0);  // view: KEY_WOW64_64KEY, say
 bool RegCreatePath(HKEY root, const std::string& path);  // with any missing parents
 bool RegDeleteTreeAll(HKEY root, const std::string& path);  // the key itself too; true if absent after
 bool RegSetString(HKEY root, const std::string& path, const char* name, const std::string& value);
