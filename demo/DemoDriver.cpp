@@ -118,7 +118,9 @@ bool Run(int argc, char** argv)
             return Fail("no box is open");
         if (!Click(driver, GetDlgItem(box, atoi(argv[2]))))
             return false;
-        if (!CUiDriver::WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }))
+        // A box is hidden before it is destroyed: wait for it to be gone, so that the next
+        // step finds the program as the box left it.
+        if (!CUiDriver::WaitUntil([&] { return !IsWindow(box); }) && IsWindowVisible(box))
             return Fail("the box stayed open");
         return argc < 4 || WaitForBox(driver, static_cast<DWORD>(atoi(argv[3])));
     }
