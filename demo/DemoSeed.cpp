@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "registry/RegistryKey.h"
+#include "TestFiles.h"
+#include "TestRegistry.h"
 
 // Lays out what the application's installer would leave behind, in the places the uninstaller
 // looks: the product and uninstall keys, the installation and album folders (some files
@@ -35,14 +36,7 @@ void MakeFolder(const std::string& path)
 
 void MakeFile(const std::string& path, const std::string& data, bool bReadOnly = false)
 {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    bool bOk = h != INVALID_HANDLE_VALUE;
-    if (bOk)
-    {
-        DWORD cb = 0;
-        bOk = WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &cb, NULL) && cb == data.size();
-        CloseHandle(h);
-    }
+    bool bOk = WriteTextFile(path, data);
     if (bOk && bReadOnly)
         bOk = SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY) != FALSE;
     Report(bOk, path + (bReadOnly ? " (read-only)" : ""));
@@ -56,8 +50,8 @@ std::string Photo(int n)
 
 void Value(LPCSTR keyName, LPCSTR valueName, LPCSTR data)
 {
-    CRegistryKey key(keyName);
-    Report(key.SetValue(valueName, data) != FALSE, std::string("HKLM\\SoftWare\\") + keyName + " " + valueName);
+    const std::string path = std::string("SoftWare\\") + keyName;
+    Report(RegSetString(HKEY_LOCAL_MACHINE, path, valueName, data), "HKLM\\" + path + " " + valueName);
 }
 
 std::string OwnFolder()

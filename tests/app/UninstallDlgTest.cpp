@@ -5,7 +5,9 @@
 
 #include <functional>
 
-#include "TestSupport.h"
+#include "MessageBoxRecorder.h"
+#include "UiDriver.h"
+#include "ProductKey.h"
 #include "app/UninstallDlg.h"
 #include "framework/WinApp.h"
 #include "uninstall/PropPage1.h"
@@ -232,7 +234,7 @@ AboutSeen g_about;
 
 BOOL CALLBACK FindAbout(HWND hWnd, LPARAM)
 {
-    if (WindowText(hWnd) == "ﾊﾞｰｼﾞｮﾝ情報 ｵﾙｳﾞｧﾘｽｱﾝｲﾝｽﾄｰﾗｰ")
+    if (CUiDriver::Text(hWnd) == "ﾊﾞｰｼﾞｮﾝ情報 ｵﾙｳﾞｧﾘｽｱﾝｲﾝｽﾄｰﾗｰ")
     {
         g_about.hWnd = hWnd;
         return FALSE;

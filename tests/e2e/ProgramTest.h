@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "ProductKey.h"
 #include "TestRegistry.h"
 #include "UiDriver.h"
 #include "res/resource.h"
 
-// Registry paths as the tests see them (same view as the program).
-extern const char* const kMakerKey;    // Software\Halvik
-extern const char* const kProductKey;  // Software\Halvik\Orvalis
+// Texts and folders of the installation the tests lay out.
 extern const char* const kAppTitle;    // the caption of every message box
 extern const char* const kInstalledFolder;
 

@@ -126,25 +126,11 @@ std::string Setting()
          + ", WoW64 " + (IsWow64() ? "yes" : "no") + ", installation folder " + kInstallFolder;
 }
 
-bool KeyIn64BitView(const std::string& path)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 std::string WindowsFolder()
 {
     char path[MAX_PATH] = "";
     UINT n = GetWindowsDirectoryA(path, sizeof(path));
     return n > 0 && n < sizeof(path) ? path : "";
-}
-
-bool EndsWith(const std::string& text, const std::string& end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // The lines only before ("- ") and only after ("+ "), one per line; empty when the sorted
@@ -318,67 +304,6 @@ struct SSnapshot
     std::vector<std::string> user;
 };
 
-// The key's subtree as the registry saves it, one line per key and per value (with its key),
-// without the modification times that the removal of a sub-key changes on its parent. A save
-// is one request instead of one per key and value; it leaves out volatile keys, among them
-// Wine's own "Temporary System Parameters" that a first start under win98 adds. Wine's font
-// settings are left out too: Wine rewrites them for the code page of each process that starts
-// (the companion's, which names none in a manifest, under an English locale). Under WoW64 the
-// 64-bit view is saved: it holds the 32-bit one as its Wow6432Node.
-std::vector<std::string> SavedKey(HKEY root, const char* path)
-{
-    static const bool backupEnabled = [] {
-        HANDLE token = nullptr;
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
-            return false;
-        TOKEN_PRIVILEGES privileges = {};
-        privileges.PrivilegeCount = 1;
-        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        bool ok = LookupPrivilegeValueA(nullptr, SE_BACKUP_NAME, &privileges.Privileges[0].Luid)
-               && AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr)
-               && GetLastError() == ERROR_SUCCESS;
-        CloseHandle(token);
-        return ok;
-    }();
-    HKEY key = nullptr;
-    if (!backupEnabled || RegOpenKeyExA(root, path, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
-        return { "<not saved>" };
-    const char file[] = "C:\\OrvalisTest\\uninstall-snapshot.reg";
-    DeleteFileA(file);
-    LONG rc = RegSaveKeyA(key, file, nullptr);
-    RegCloseKey(key);
-    std::string text;
-    if (rc != ERROR_SUCCESS || !ReadTextFile(file, text))
-        return { "<not saved>" };
-    DeleteFileA(file);
-    std::vector<std::string> lines;
-    std::string section;
-    bool fonts = false;
-    for (size_t start = 0, end; start < text.size(); start = end + 1)
-    {
-        end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (line.compare(0, 6, "#time=") == 0 || line.empty())
-            continue;
-        size_t close = line[0] == '[' ? line.rfind(']') : std::string::npos;
-        if (close != std::string::npos)
-        {
-            section = line.substr(0, close + 1);
-            fonts = EndsWith(section, "Fonts]") || EndsWith(section, "FontSubstitutes]");
-            if (!fonts)
-                lines.push_back(section);
-        }
-        else if (!fonts)
-        {
-            lines.push_back(section + "\t" + line);
-        }
-    }
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
-
 // Wine writes some known folders' defaults into the registry the first time any program asks
 // for them (HKLM\...\CurrentVersion "Users", for one). The program asks for every known
 // folder; so does this, before the first snapshot, so that the snapshots show only the
@@ -426,8 +351,8 @@ SSnapshot TakeSnapshot()
         if (line.compare(0, 22, "OrvalisTest\\kicker.log") != 0)
             s.files.push_back(line);
     }
-    s.machine = SavedKey(HKEY_LOCAL_MACHINE, "Software");
-    s.user = SavedKey(HKEY_CURRENT_USER, "Software");
+    s.machine = RegExport(HKEY_LOCAL_MACHINE, "Software", KEY_WOW64_64KEY);
+    s.user = RegExport(HKEY_CURRENT_USER, "Software", KEY_WOW64_64KEY);
     return s;
 }
 }
@@ -576,8 +501,9 @@ protected:
         if (IsWow64())
         {
             // Like a 32-bit installer's, in the 32-bit view only, where the program must look.
-            ASSERT_FALSE(KeyIn64BitView(kProductKey));
-            ASSERT_TRUE(KeyIn64BitView("Software\\WOW6432Node\\Halvik\\Orvalis"));
+            ASSERT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey, KEY_WOW64_64KEY));
+            ASSERT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, "Software\\WOW6432Node\\Halvik\\Orvalis",
+                                     KEY_WOW64_64KEY));
         }
     }
 
@@ -891,14 +817,14 @@ TEST_P(UninstallTest, NothingPresent_ReportsNothingRemoved)
     ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallFolder", kInstallFolder));
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     ASSERT_TRUE(RegDeleteTreeAll(HKEY_LOCAL_MACHINE, kProductKey));
-    const std::vector<std::string> machine = SavedKey(HKEY_LOCAL_MACHINE, "Software");
+    const std::vector<std::string> machine = RegExport(HKEY_LOCAL_MACHINE, "Software", KEY_WOW64_64KEY);
 
     HWND result = Confirm(IDYES);
     ExpectBox(result, kMsgNothing);
     ASSERT_TRUE(m_driver.Answer(result, IDOK));
     ExpectDone(BST_CHECKED);
     EXPECT_FALSE(FileExists(kKickerLog));
-    EXPECT_EQ("", Differences(machine, SavedKey(HKEY_LOCAL_MACHINE, "Software")));
+    EXPECT_EQ("", Differences(machine, RegExport(HKEY_LOCAL_MACHINE, "Software", KEY_WOW64_64KEY)));
 }
 
 // The desktop shortcut is a link to a document of the user's, which the link fixture lays

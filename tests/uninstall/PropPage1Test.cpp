@@ -2,7 +2,9 @@
 
 #include <memory>
 
-#include "TestSupport.h"
+#include "MessageBoxRecorder.h"
+#include "UiDriver.h"
+#include "ProductKey.h"
 #include "framework/PropertySheet.h"
 #include "uninstall/PropPage1.h"
 
@@ -57,7 +59,7 @@ protected:
 
     void ExpectNotInstalled()
     {
-        EXPECT_EQ(kNotInstalled, WindowText(m_pPage->m_editMessage.GetSafeHwnd()));
+        EXPECT_EQ(kNotInstalled, CUiDriver::Text(m_pPage->m_editMessage.GetSafeHwnd()));
         EXPECT_FALSE(IsWindowEnabled(Control(IDC_BUTTON_EXECUTE)));
         EXPECT_FALSE(IsWindowEnabled(Control(IDC_CHECK_DELETE_ALBUM)));
     }
@@ -75,7 +77,7 @@ TEST_F(PropPage1Test, Installed_ShowsFolderAndBodyCentredWithControlsEnabled)
     ShowPage();
 
     std::string expected = std::string("\r\n　「C:\\Program Files\\Orvalis") + kInstalledBody;
-    EXPECT_EQ(expected, WindowText(Control(IDC_EDIT_MESSAGE)));
+    EXPECT_EQ(expected, CUiDriver::Text(Control(IDC_EDIT_MESSAGE)));
     EXPECT_EQ(Control(IDC_EDIT_MESSAGE), m_pPage->m_editMessage.GetSafeHwnd());
     EXPECT_EQ(Control(IDC_BUTTON_EXECUTE), m_pPage->m_btnExecute.GetSafeHwnd());
     EXPECT_TRUE(IsWindowEnabled(Control(IDC_BUTTON_EXECUTE)));
@@ -88,7 +90,7 @@ TEST_F(PropPage1Test, InstalledFolderWithTrailByte5C_IsShownUnchanged)
     ProductKey key;
     key.SetString("InstallFolder", "D:\\ソフト\\表示");
     ShowPage();
-    EXPECT_EQ(std::string("\r\n　「D:\\ソフト\\表示") + kInstalledBody, WindowText(Control(IDC_EDIT_MESSAGE)));
+    EXPECT_EQ(std::string("\r\n　「D:\\ソフト\\表示") + kInstalledBody, CUiDriver::Text(Control(IDC_EDIT_MESSAGE)));
 }
 
 TEST_F(PropPage1Test, AlbumCheckBox_ExchangesWithMember)

@@ -57,13 +57,14 @@ double NowMs()
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-CUiDriver::CUiDriver() : m_pi(), m_hMain(nullptr), m_startMs(0)
+CUiDriver::CUiDriver() : m_pi(), m_hMain(nullptr), m_startMs(0), m_bOwned(false)
 {
 }
 
 CUiDriver::~CUiDriver()
 {
-    Kill();
+    if (m_bOwned)
+        Kill();
     if (m_pi.hThread)
         CloseHandle(m_pi.hThread);
     if (m_pi.hProcess)
@@ -91,6 +92,7 @@ bool CUiDriver::Start(const char* program, const char* workingFolder, bool handO
         m_pi = PROCESS_INFORMATION();
         return false;
     }
+    m_bOwned = true;
     if (!handOver)
         m_hMain = WaitForTopLevel(kMainCaption);
     else
@@ -185,6 +187,24 @@ HWND CUiDriver::FindCopyWindow() const
     STopLevelSearch search = { 0, &match, nullptr, true };
     EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+bool CUiDriver::Attach(DWORD timeoutMs)
+{
+    if (m_pi.hProcess)
+        return false;
+    const std::function<bool(HWND)> match = [](HWND wnd) { return Text(wnd) == kMainCaption; };
+    STopLevelSearch search = { 0, &match, nullptr, true };
+    WaitUntil([&] {
+        EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    }, timeoutMs);
+    if (!search.found)
+        return false;
+    m_hMain = search.found;
+    m_pi.dwThreadId = GetWindowThreadProcessId(m_hMain, &m_pi.dwProcessId);
+    m_pi.hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, m_pi.dwProcessId);
+    return m_pi.hProcess != nullptr;
 }
 
 HWND CUiDriver::WaitForTopLevel(const std::string& caption, DWORD timeoutMs) const

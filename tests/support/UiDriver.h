@@ -8,7 +8,8 @@
 
 // Starts the program inside the test prefix and works its windows from outside, the way a
 // user would: by caption, resource id, click and key. Texts are code-page-932 bytes.
-// Every wait is a poll with a time limit; the program is killed on destruction if it still runs.
+// Every wait is a poll with a time limit; a program it started is killed on destruction if it
+// still runs.
 class CUiDriver
 {
 public:
@@ -27,6 +28,9 @@ public:
     // process has ended, the window is awaited in a process whose image lies in the
     // temporary folder, and the driver works that process from then on.
     bool Start(const char* program = kProgram, const char* workingFolder = kStageFolder, bool handOver = false);
+    // Works a program started by someone else: waits for its main window in any process.
+    // The program is left running on destruction.
+    bool Attach(DWORD timeoutMs = kTimeoutMs);
     std::string ImagePath() const;  // of the process worked
     bool WaitForExit(DWORD timeoutMs = kTimeoutMs, DWORD* exitCode = nullptr);
     bool IsRunning() const;
@@ -85,6 +89,7 @@ private:
     PROCESS_INFORMATION m_pi;
     HWND m_hMain;
     double m_startMs;
+    bool m_bOwned;  // started here, so ended here
 };
 
 // Milliseconds from a monotonic high-resolution clock.

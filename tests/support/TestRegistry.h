@@ -30,7 +30,8 @@ private:
     Key m_saved;
 };
 
-bool RegKeyExists(HKEY root, const std::string& path);
+bool RegKeyExists(HKEY root, const std::string& path, REGSAM view = 0);  // view: KEY_WOW64_64KEY, say
+bool RegCreatePath(HKEY root, const std::string& path);  // with any missing parents
 bool RegDeleteTreeAll(HKEY root, const std::string& path);  // the key itself too; true if absent after
 bool RegSetString(HKEY root, const std::string& path, const char* name, const std::string& value);
 bool RegSetDword(HKEY root, const std::string& path, const char* name, DWORD value);
@@ -43,7 +44,13 @@ bool RegCreateLink(HKEY root, const std::string& path, const std::wstring& targe
 // there is none left.
 bool RegDeleteLink(HKEY root, const std::string& path);
 
-// A subtree as sorted one-line records, for "nothing else changed" comparisons:
-// "<key>" for each key and "<key>\t<value>\t<type>\t<data in hex>" for each value, key paths
-// relative to path. Empty when the key does not exist.
-std::vector<std::string> RegExport(HKEY root, const std::string& path);
+// A subtree as sorted one-line records, for "nothing else changed" comparisons: the key as
+// the registry saves it, one line per key and per value (with its key), without the
+// modification times that the removal of a sub-key changes on its parent. A save is one
+// request instead of one per key and value; it leaves out volatile keys, among them Wine's own
+// "Temporary System Parameters" that a first start under win98 adds. Wine's font settings are
+// left out too: Wine rewrites them for the code page of each process that starts (a program
+// that names none in a manifest, under an English locale). view may be KEY_WOW64_64KEY: under
+// WoW64 the 64-bit view of Software holds the 32-bit one as its Wow6432Node. Empty when the key
+// does not exist, "<not saved>" when it cannot be saved.
+std::vector<std::string> RegExport(HKEY root, const std::string& path, REGSAM view = 0);

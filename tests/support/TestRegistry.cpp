@@ -1,7 +1,10 @@
 #include "TestRegistry.h"
 
+#include "TestFiles.h"
+
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 namespace
 {
@@ -76,25 +79,24 @@ bool Write(HKEY parent, const std::string& path, const CRegistryBackup::Key& sav
     return ok;
 }
 
-std::string Hex(const std::string& data)
+bool EndsWith(const std::string& text, const std::string& end)
 {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : data)
-    {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-void Flatten(const CRegistryBackup::Key& key, const std::string& path, std::vector<std::string>& out)
+bool EnableBackupPrivilege()
 {
-    out.push_back(path);
-    for (const auto& v : key.values)
-        out.push_back(path + "\t" + v.name + "\t" + std::to_string(v.type) + "\t" + Hex(v.data));
-    for (const auto& sub : key.subKeys)
-        Flatten(sub, path + "\\" + sub.name, out);
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+        return false;
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    bool ok = LookupPrivilegeValueA(nullptr, SE_BACKUP_NAME, &privileges.Privileges[0].Luid)
+           && AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr)
+           && GetLastError() == ERROR_SUCCESS;
+    CloseHandle(token);
+    return ok;
 }
 }
 
@@ -118,10 +120,17 @@ bool CRegistryBackup::Restore() const
     return !m_existed || Write(m_root, m_path, m_saved);
 }
 
-bool RegKeyExists(HKEY root, const std::string& path)
+bool RegKeyExists(HKEY root, const std::string& path, REGSAM view)
 {
     CKey key;
-    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) == ERROR_SUCCESS;
+}
+
+bool RegCreatePath(HKEY root, const std::string& path)
+{
+    CKey key;
+    return RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)
+        == ERROR_SUCCESS;
 }
 
 bool RegDeleteTreeAll(HKEY root, const std::string& path)
@@ -183,16 +192,54 @@ bool RegSetDword(HKEY root, const std::string& path, const char* name, DWORD val
     return RegSetRaw(root, path, name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof(value)));
 }
 
-std::vector<std::string> RegExport(HKEY root, const std::string& path)
+std::vector<std::string> RegExport(HKEY root, const std::string& path, REGSAM view)
 {
-    std::vector<std::string> lines;
+    static const bool backupEnabled = EnableBackupPrivilege();
     CKey key;
-    CRegistryBackup::Key tree;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return lines;
-    if (!Capture(key, tree))
-        lines.push_back("<unreadable>");
-    Flatten(tree, ".", lines);
+    LONG rc = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key);
+    if (rc == ERROR_FILE_NOT_FOUND)
+        return {};
+    if (!backupEnabled || rc != ERROR_SUCCESS)
+        return { "<not saved>" };
+    const char file[] = "C:\\OrvalisTest\\uninstall-snapshot.reg";
+    DeleteFileA(file);
+    rc = RegSaveKeyA(key, file, nullptr);
+    std::string text;
+    if (rc != ERROR_SUCCESS || !ReadTextFile(file, text))
+        return { "<not saved>" };
+    DeleteFileA(file);
+    std::vector<std::string> lines;
+    std::set<std::string> keys;
+    std::string section;
+    bool fonts = false;
+    for (size_t start = 0, end; start < text.size(); start = end + 1)
+    {
+        end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        // The header before the first key names the format and the saved key's full path.
+        if (line.compare(0, 6, "#time=") == 0 || line.empty() || (section.empty() && line[0] != '['))
+            continue;
+        size_t close = line[0] == '[' ? line.rfind(']') : std::string::npos;
+        if (close != std::string::npos)
+        {
+            section = line.substr(0, close + 1);
+            fonts = EndsWith(section, "Fonts]") || EndsWith(section, "FontSubstitutes]");
+            if (!fonts)
+                keys.insert(section);
+            // A key with sub-keys and no values of its own is left out of the save: list it
+            // as its sub-keys imply it. Names hold no backslash: a doubled one separates them.
+            keys.insert("[]");
+            for (size_t at = section.find("\\\\"); at != std::string::npos; at = section.find("\\\\", at + 2))
+                keys.insert(section.substr(0, at) + "]");
+        }
+        else if (!fonts)
+        {
+            lines.push_back(section + "\t" + line);
+        }
+    }
+    lines.insert(lines.end(), keys.begin(), keys.end());
     std::sort(lines.begin(), lines.end());
     return lines;
 }

@@ -4,7 +4,8 @@
 
 #include <new>
 
-#include "TestSupport.h"
+#include "MessageBoxRecorder.h"
+#include "UiDriver.h"
 #include "framework/Dialog.h"
 #include "framework/DlgTemplate.h"
 #include "framework/Exception.h"
@@ -199,7 +200,7 @@ TEST(DlgTemplateTest, ReplaceFont_KeepsHeaderAndControls)
     HWND hWnd = CreateDialogIndirectParamA(GetModuleHandleA(NULL), reinterpret_cast<LPCDLGTEMPLATEA>(q), hHost,
                                            &NoDialogProc, 0);
     ASSERT_NE(nullptr, hWnd);
-    EXPECT_EQ("ｱﾙﾊﾞﾑ削除", WindowText(GetDlgItem(hWnd, IDC_CHECK_DELETE_ALBUM)));
+    EXPECT_EQ("ｱﾙﾊﾞﾑ削除", CUiDriver::Text(GetDlgItem(hWnd, IDC_CHECK_DELETE_ALBUM)));
     EXPECT_NE(nullptr, GetDlgItem(hWnd, IDC_EDIT_MESSAGE));
     DestroyWindow(hHost);
 }
