@@ -11,6 +11,8 @@
 
 #include <initializer_list>
 
+#include "framework/KeyHandle.h"
+#include "framework/Platform.h"
 #include "framework/Wide.h"
 #include "uninstall/Footprint.h"
 #include "uninstall/NtEntries.h"
@@ -21,11 +23,6 @@ using NtEntries::ResolvedPath;
 
 namespace
 {
-typedef HRESULT(WINAPI* PFNFOLDERPATHW)(HWND, int, HANDLE, DWORD, LPWSTR);
-typedef HRESULT(WINAPI* PFNFOLDERPATHA)(HWND, int, HANDLE, DWORD, LPSTR);
-typedef UINT(WINAPI* PFNDIRECTORYW)(LPWSTR, UINT);
-typedef UINT(WINAPI* PFNDIRECTORYA)(LPSTR, UINT);
-typedef BOOL(WINAPI* PFNPROFILESW)(LPWSTR, LPDWORD);
 typedef BOOL(WINAPI* PFNISWOW64)(HANDLE, PBOOL);
 
 // GetProcAddress's answer as the call's own type (through void*, which GCC accepts for a
@@ -34,46 +31,6 @@ template <class PFN>
 PFN Proc(HMODULE h, LPCSTR pszName)
 {
     return h != NULL ? reinterpret_cast<PFN>(reinterpret_cast<void*>(GetProcAddress(h, pszName))) : NULL;
-}
-
-// A library loaded for one build of the list; calls newer than Windows 95 and NT 4 are
-// looked up in it, so that the program still loads where they are missing.
-struct SLibrary
-{
-    explicit SLibrary(LPCSTR pszName) : h(LoadLibraryA(pszName)) {}
-    ~SLibrary()
-    {
-        if (h != NULL)
-            FreeLibrary(h);
-    }
-    SLibrary(const SLibrary&) = delete;
-    SLibrary& operator=(const SLibrary&) = delete;
-    template <class PFN>
-    PFN Find(LPCSTR pszName) const
-    {
-        return Proc<PFN>(h, pszName);
-    }
-
-    HMODULE h;
-};
-
-struct SKey
-{
-    SKey() : h(NULL) {}
-    ~SKey()
-    {
-        if (h != NULL)
-            RegCloseKey(h);
-    }
-    SKey(const SKey&) = delete;
-    SKey& operator=(const SKey&) = delete;
-
-    HKEY h;
-};
-
-BOOL IsNT()
-{
-    return GetVersion() < 0x80000000;
 }
 
 // The wide registry and environment calls, which Windows 95 does not export: looked up once
@@ -88,7 +45,7 @@ struct SWideCalls
 {
     SWideCalls() : pfnOpen(NULL), pfnEnum(NULL), pfnQuery(NULL), pfnExpand(NULL)
     {
-        if (!IsNT())
+        if (Platform::IsWin9x())
             return;
         HMODULE hAdvapi = GetModuleHandleA("advapi32.dll");
         pfnOpen = Proc<PFNREGOPENKEYEXW>(hAdvapi, "RegOpenKeyExW");
@@ -206,65 +163,22 @@ DWORD ExpandW(LPCWSTR pszSource, LPWSTR pszDestination, DWORD cch)
     return cchNeeded;
 }
 
-// A shell folder by CSIDL, per user or common; SHGetFolderPath is in shell32 from Windows
-// 2000 and in shfolder.dll before. 9x answers only the narrow call.
-class CShellFolderLookup
+// A shell folder by CSIDL, per user or common, whether or not it exists.
+BOOL ShellFolder(int nFolder, std::wstring& strPath)
 {
-public:
-    CShellFolderLookup() : m_shell32("shell32.dll"), m_shfolder("shfolder.dll"), m_pfnW(NULL), m_pfnA(NULL)
-    {
-        for (const SLibrary* pLibrary : { &m_shell32, &m_shfolder })
-        {
-            if (m_pfnW == NULL && IsNT())
-                m_pfnW = pLibrary->Find<PFNFOLDERPATHW>("SHGetFolderPathW");
-            if (m_pfnA == NULL)
-                m_pfnA = pLibrary->Find<PFNFOLDERPATHA>("SHGetFolderPathA");
-        }
-    }
+    WCHAR sz[MAX_PATH] = L"";
+    if (FAILED(Platform::SHGetFolderPathW(NULL, nFolder | CSIDL_FLAG_DONT_VERIFY, NULL, SHGFP_TYPE_CURRENT, sz)))
+        return FALSE;
+    strPath = sz;
+    return TRUE;
+}
 
-    BOOL Get(int nFolder, std::wstring& strPath) const
-    {
-        const int nAsked = nFolder | CSIDL_FLAG_DONT_VERIFY;
-        if (m_pfnW != NULL)
-        {
-            WCHAR sz[MAX_PATH] = L"";
-            if (FAILED(m_pfnW(NULL, nAsked, NULL, SHGFP_TYPE_CURRENT, sz)))
-                return FALSE;
-            strPath = sz;
-            return TRUE;
-        }
-        char sz[MAX_PATH] = "";
-        return m_pfnA != NULL && SUCCEEDED(m_pfnA(NULL, nAsked, NULL, SHGFP_TYPE_CURRENT, sz))
-            && Wide::FromAnsi(sz, strPath);
-    }
-
-private:
-    SLibrary m_shell32;
-    SLibrary m_shfolder;
-    PFNFOLDERPATHW m_pfnW;
-    PFNFOLDERPATHA m_pfnA;
-};
-
-// A folder query that answers the length it wrote, 0 on failure and more when MAX_PATH is
-// short; wide on NT, narrow on 9x, whose wide calls are stubs.
-std::wstring Directory(PFNDIRECTORYW pfnW, PFNDIRECTORYA pfnA)
+// A folder query that answers the length it wrote, 0 on failure and more when MAX_PATH is short.
+std::wstring Directory(UINT (*pfn)(LPWSTR, UINT))
 {
-    std::wstring strPath;
-    if (IsNT() && pfnW != NULL)
-    {
-        WCHAR sz[MAX_PATH];
-        UINT n = pfnW(sz, MAX_PATH);
-        if (n != 0 && n < MAX_PATH)
-            strPath = sz;
-    }
-    else if (pfnA != NULL)
-    {
-        char sz[MAX_PATH];
-        UINT n = pfnA(sz, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH || !Wide::FromAnsi(sz, strPath))
-            strPath.clear();
-    }
-    return strPath;
+    WCHAR sz[MAX_PATH];
+    UINT n = pfn(sz, MAX_PATH);
+    return n != 0 && n < MAX_PATH ? std::wstring(sz) : std::wstring();
 }
 
 // "C:\\x\\" becomes "C:\\x"; a root keeps its backslash.
@@ -320,21 +234,21 @@ void ForEachSubKey(HKEY hRoot, LPCWSTR pszPath, Visit visit)
 {
     for (REGSAM view : RegistryViews())
     {
-        SKey parent;
-        if (OpenKeyW(hRoot, pszPath, 0, KEY_READ | view, &parent.h) != ERROR_SUCCESS)
+        CKeyHandle parent;
+        if (OpenKeyW(hRoot, pszPath, 0, KEY_READ | view, parent.Receive()) != ERROR_SUCCESS)
             continue;
         WCHAR szName[256];
         for (DWORD i = 0;; ++i)
         {
             DWORD cch = sizeof(szName) / sizeof(szName[0]);
-            LONG rc = EnumKeyW(parent.h, i, szName, &cch, NULL, NULL, NULL, NULL);
+            LONG rc = EnumKeyW(parent.Get(), i, szName, &cch, NULL, NULL, NULL, NULL);
             if (rc == ERROR_MORE_DATA)
                 continue;
             if (rc != ERROR_SUCCESS)
                 break;
-            SKey key;
-            if (OpenKeyW(parent.h, szName, 0, KEY_READ | view, &key.h) == ERROR_SUCCESS)
-                visit(key.h, std::wstring(szName, cch));
+            CKeyHandle key;
+            if (OpenKeyW(parent.Get(), szName, 0, KEY_READ | view, key.Receive()) == ERROR_SUCCESS)
+                visit(key.Get(), std::wstring(szName, cch));
         }
     }
 }
@@ -353,12 +267,11 @@ CProtectedFolders::CProtectedFolders()
 // Contacts and whatever a later version adds).
 void CProtectedFolders::AddShellFolders()
 {
-    const CShellFolderLookup lookup;
     std::wstring strPath;
     // A CSIDL is one byte; the bits above it are flags.
     for (int nFolder = 0; nFolder <= 0xFF; ++nFolder)
     {
-        if (lookup.Get(nFolder, strPath))
+        if (ShellFolder(nFolder, strPath))
             Add(m_folders, strPath);
     }
 
@@ -397,7 +310,7 @@ void CProtectedFolders::AddShellFolders()
     for (LPCWSTR pszName : { L"ProgramW6432", L"CommonProgramW6432", L"ProgramFiles", L"ProgramFiles(x86)",
                              L"CommonProgramFiles", L"CommonProgramFiles(x86)" })
     {
-        n = GetEnvironmentVariableW(pszName, sz, MAX_PATH);
+        n = Platform::GetEnvironmentVariableW(pszName, sz, MAX_PATH);
         if (n != 0 && n < MAX_PATH)
             Add(m_folders, sz);
     }
@@ -407,23 +320,21 @@ void CProtectedFolders::AddShellFolders()
 // and NT 4 keep inside it, where the product's own Start-menu folder lies.
 void CProtectedFolders::AddWindowsFolders()
 {
-    const HMODULE hKernel = GetModuleHandleA("kernel32.dll");
-    const std::wstring strWindows = Directory(GetWindowsDirectoryW, GetWindowsDirectoryA);
+    const std::wstring strWindows = Directory(Platform::GetWindowsDirectoryW);
     Add(m_systemTrees, strWindows);
-    Add(m_systemTrees, Directory(GetSystemDirectoryW, GetSystemDirectoryA));
-    Add(m_systemTrees, Directory(Proc<PFNDIRECTORYW>(hKernel, "GetSystemWindowsDirectoryW"), NULL));
-    Add(m_systemTrees, Directory(Proc<PFNDIRECTORYW>(hKernel, "GetSystemWow64DirectoryW"), NULL));
-    const CShellFolderLookup lookup;
+    Add(m_systemTrees, Directory(Platform::GetSystemDirectoryW));
+    Add(m_systemTrees, Directory(Platform::GetSystemWindowsDirectoryW));
+    Add(m_systemTrees, Directory(Platform::GetSystemWow64DirectoryW));
     std::wstring strPath;
     for (int nFolder : { CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86 })
     {
-        if (lookup.Get(nFolder, strPath))
+        if (ShellFolder(nFolder, strPath))
             Add(m_systemTrees, strPath);
     }
 
     for (int nFolder : { CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS })
     {
-        if (lookup.Get(nFolder, strPath))
+        if (ShellFolder(nFolder, strPath))
             Add(m_openings, strPath);
     }
     if (!strWindows.empty())
@@ -437,26 +348,23 @@ void CProtectedFolders::AddWindowsFolders()
 // registry lists (also outside the profiles folder), the current user's and the shared one.
 void CProtectedFolders::AddProfiles()
 {
-    SLibrary userenv("userenv.dll");
-    PFNPROFILESW pfnProfiles = userenv.Find<PFNPROFILESW>("GetProfilesDirectoryW");
     WCHAR sz[MAX_PATH];
     DWORD cch = MAX_PATH;
-    if (pfnProfiles != NULL && pfnProfiles(sz, &cch))
+    if (Platform::GetProfilesDirectoryW(sz, &cch))
         Add(m_profileRoots, sz);
-    const CShellFolderLookup lookup;
     std::wstring strPath;
-    if (lookup.Get(CSIDL_PROFILE, strPath))
+    if (ShellFolder(CSIDL_PROFILE, strPath))
     {
         Add(m_profiles, strPath);
         Add(m_profileRoots, ParentPath(strPath));
     }
     const WCHAR kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-    SKey key;
-    if (OpenKeyW(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, &key.h) == ERROR_SUCCESS)
+    CKeyHandle key;
+    if (OpenKeyW(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, key.Receive()) == ERROR_SUCCESS)
     {
-        Add(m_profileRoots, RegText(key.h, L"ProfilesDirectory"));
-        Add(m_profiles, RegText(key.h, L"Public"));
-        Add(m_profiles, RegText(key.h, L"Default"));
+        Add(m_profileRoots, RegText(key.Get(), L"ProfilesDirectory"));
+        Add(m_profiles, RegText(key.Get(), L"Public"));
+        Add(m_profiles, RegText(key.Get(), L"Default"));
     }
     ForEachSubKey(HKEY_LOCAL_MACHINE, kProfileList, [this](HKEY hKey, const std::wstring&) {
         Add(m_profiles, RegText(hKey, L"ProfileImagePath"));
