@@ -9,6 +9,7 @@
 #include "framework/String.h"
 #include "framework/Wide.h"
 #include "registry/RegistryKey.h"
+#include "uninstall/FolderRecord.h"
 #include "uninstall/Footprint.h"
 #include "uninstall/PathRules.h"
 
@@ -68,35 +69,6 @@ std::wstring TempPath(BOOL bNT)
     WCHAR sz[MAX_PATH + 1];
     DWORD n = ::GetTempPathW(MAX_PATH + 1, sz);
     return n > 0 && n <= MAX_PATH ? std::wstring(sz, n) : std::wstring();
-}
-
-// The full path in its long form, spelled as on disk, so that a short or relative spelling
-// of the same place compares equal. A path that does not exist keeps its full form.
-std::wstring FullLongPath(BOOL bNT, const std::wstring& strPath)
-{
-    if (strPath.empty())
-        return strPath;
-    if (!bNT)
-    {
-        char szFull[MAX_PATH];
-        DWORD n = ::GetFullPathNameA(Ansi(strPath), MAX_PATH, szFull, NULL);
-        if (n == 0 || n >= MAX_PATH)
-            return std::wstring();
-        // Windows 95 has no long-name call: the full form stays.
-        char szLong[MAX_PATH];
-        n = Platform::GetLongPathNameA(szFull, szLong, MAX_PATH);
-        return FromAnsi(n > 0 && n < MAX_PATH ? szLong : szFull);
-    }
-    DWORD n = ::GetFullPathNameW(strPath.c_str(), 0, NULL, NULL);
-    if (n == 0)
-        return std::wstring();
-    std::wstring strFull(n, L'\0');
-    n = ::GetFullPathNameW(strPath.c_str(), n, &strFull[0], NULL);
-    if (n == 0 || n >= strFull.size())
-        return std::wstring();
-    strFull.resize(n);
-    std::wstring strLong = PathRules::LongPath(Wide::ExtendedPath(strFull));
-    return PathRules::PlainPath(strLong.empty() ? strFull : strLong);
 }
 
 // A SID with up to two sub-authorities, laid out as the platform's SID.
@@ -251,23 +223,21 @@ CHandOver::CHandOver() : m_bNT(FALSE)
     ZeroMemory(&osvi, sizeof(osvi));
     osvi.dwOSVersionInfoSize = sizeof(osvi);
     m_bNT = ::GetVersionExA(&osvi) && osvi.dwPlatformId == VER_PLATFORM_WIN32_NT;
-    m_strModule = FullLongPath(m_bNT, ModulePath(m_bNT));
+    m_strModule = PathRules::ComparablePath(PathRules::PlainPath(ModulePath(m_bNT)));
 
-    // As the page and the procedure read them.
-    CString strInstall, strAlbum;
+    // The folders as the removal will see them: a value it would not remove (unknown, or
+    // not a full path) holds nothing that needs a way out.
     CRegistryKey product(Footprint::kProductKey);
-    if (product.KeyExists())
+    if (!product.KeyExists())
+        return;
+    CFolderRecord folder;
+    for (LPCSTR pszValue : { Footprint::kInstallFolderValue, Footprint::kAlbumFolderValue })
     {
-        product.GetValue(Footprint::kInstallFolderValue, strInstall, "");
-        product.GetValue(Footprint::kAlbumFolderValue, strAlbum, "");
-        product.Close();
+        folder.Read(product, pszValue, m_bNT);
+        if (!folder.Path().empty())
+            m_astrRemoved.push_back(folder.Path());
     }
-    for (LPCSTR pszFolder : { static_cast<LPCSTR>(strInstall), static_cast<LPCSTR>(strAlbum) })
-    {
-        std::wstring strFolder = FullLongPath(m_bNT, FromAnsi(pszFolder));
-        if (!strFolder.empty())
-            m_astrRemoved.push_back(strFolder);
-    }
+    product.Close();
 }
 
 BOOL CHandOver::Run()
@@ -314,7 +284,7 @@ BOOL CHandOver::LiesInRemovedFolder(const std::wstring& strPath) const
 // A new folder for each run: an existing one, whoever made it, is never used.
 BOOL CHandOver::MakePrivateFolder()
 {
-    const std::wstring strTemp = FullLongPath(m_bNT, TempPath(m_bNT));
+    const std::wstring strTemp = PathRules::ComparablePath(TempPath(m_bNT));
     // A temporary folder inside a removed folder offers no way out.
     if (strTemp.empty() || LiesInRemovedFolder(strTemp))
         return FALSE;

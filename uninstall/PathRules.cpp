@@ -2,7 +2,10 @@
 
 #include <wchar.h>
 
+#include <algorithm>
+
 #include "framework/Platform.h"
+#include "framework/Wide.h"
 
 BOOL PathRules::SameText(const std::wstring& a, const std::wstring& b)
 {
@@ -107,4 +110,63 @@ std::wstring PathRules::LongPath(const std::wstring& strPath)
         }
         strLong.resize(n + 1);
     }
+}
+
+std::wstring PathRules::ComparablePath(std::wstring strPath)
+{
+    std::replace(strPath.begin(), strPath.end(), L'/', L'\\');
+    size_t nRoot;
+    if (strPath.size() >= 3 && strPath[1] == L':' && strPath[2] == L'\\')
+    {
+        nRoot = 3;
+    }
+    else if (strPath.compare(0, 2, L"\\\\") == 0 && strPath.size() > 2 && strPath[2] != L'?' && strPath[2] != L'.')
+    {
+        size_t nServer = strPath.find(L'\\', 2);
+        nRoot = nServer == std::wstring::npos ? std::wstring::npos : strPath.find(L'\\', nServer + 1);
+        if (nRoot == std::wstring::npos)
+            nRoot = strPath.size();
+    }
+    else
+    {
+        return std::wstring();
+    }
+    std::wstring strOut = strPath.substr(0, nRoot);
+    const size_t nRootLength = strOut.size();
+    for (size_t i = nRoot; i < strPath.size();)
+    {
+        size_t j = strPath.find(L'\\', i);
+        if (j == std::wstring::npos)
+            j = strPath.size();
+        const std::wstring strName = strPath.substr(i, j - i);
+        if (strName == L"..")
+        {
+            if (strOut.size() > nRootLength)
+                strOut = ParentPath(strOut);
+            if (strOut.size() < nRootLength)
+                strOut = strPath.substr(0, nRootLength);
+        }
+        else if (!strName.empty() && strName != L".")
+        {
+            strOut = JoinPath(strOut, strName);
+        }
+        i = j + 1;
+    }
+    if (NamesBelowRoot(strOut) < 0)
+        return std::wstring();
+
+    // Wine expands short names only in the plain form, so the "\\?\" form is kept for what
+    // is too long for the plain one.
+    std::wstring strHead = strOut;
+    std::wstring strTail;
+    while (NamesBelowRoot(strHead) > 0)
+    {
+        std::wstring strLong = LongPath(strHead.size() < MAX_PATH ? strHead : Wide::ExtendedPath(strHead));
+        if (!strLong.empty())
+            return PlainPath(strLong) + strTail;
+        size_t n = strHead.rfind(L'\\');
+        strTail = strHead.substr(n) + strTail;
+        strHead = strHead.substr(0, n);
+    }
+    return strOut;
 }

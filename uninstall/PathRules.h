@@ -5,7 +5,7 @@
 #include <string>
 
 // Rules for the wide full paths the removal works on: comparison, joining and splitting,
-// the checks that a path names what it seems to, and its long form.
+// the checks that a path names what it seems to, and the one form they are compared in.
 namespace PathRules
 {
     // Equal without regard to case, as the file system compares names.
@@ -20,4 +20,8 @@ namespace PathRules
     int NamesBelowRoot(const std::wstring& strPath);
     // The long form of an existing path; empty when it cannot be had.
     std::wstring LongPath(const std::wstring& strPath);
+    // The one form every removal works on, made once per path: full and plain, "\"
+    // separators, "." and ".." resolved, and the long names of the part that exists, so that
+    // two spellings of one folder compare equal. Empty for what is not a full path.
+    std::wstring ComparablePath(std::wstring strPath);
 }

@@ -205,26 +205,27 @@ BOOL RemoveHeldFolder(HANDLE hParent, const std::wstring& strName, const CEntry&
     return TRUE;
 }
 
-// A path is refused when it, its long form (strLong, empty when unknown) or where it leads
-// once links are followed is a protected folder or holds one.
-BOOL IsProtected(const CProtectedFolders& folders, const std::wstring& strPath, const std::wstring& strLong)
+// A path is refused when it, or where it leads once links are followed, is a protected folder
+// or holds one.
+BOOL IsProtected(const CProtectedFolders& folders, const std::wstring& strPath)
 {
-    if (folders.Covers(strPath) || (!strLong.empty() && folders.Covers(PlainPath(strLong))))
+    if (folders.Covers(strPath))
         return TRUE;
     std::wstring strResolved = ResolvedPath(strPath);
     return !strResolved.empty() && folders.Covers(strResolved);
 }
 
-// Opens the folder that holds the entry of the long path strLong, for the entry to be opened
-// relative to it; strName is the entry's name there.
-BOOL OpenParent(const std::wstring& strLong, CKernelHandle& hParent, std::wstring& strName, CEntry& entry)
+// Opens the folder that holds the entry strPath, for the entry to be opened relative to it;
+// strName is the entry's name there.
+BOOL OpenParent(const std::wstring& strPath, CKernelHandle& hParent, std::wstring& strName, CEntry& entry)
 {
-    std::wstring strParent = ParentPath(strLong);
-    strName = strLong.substr(strParent.size() + 1);
+    const std::wstring strParent = ParentPath(strPath);
+    strName = strPath.substr(strParent.size() + 1);
     // A root opens as the root folder only with its backslash ("\\?\C:" is the volume).
-    if (NamesBelowRoot(PlainPath(strParent) + L'\\') == 0)
-        strParent += L'\\';
-    hParent = CKernelHandle(CreateFileW(strParent.c_str(), FILE_READ_ATTRIBUTES, kDeleteShare, NULL, OPEN_EXISTING,
+    std::wstring strOpen = Wide::ExtendedPath(strParent);
+    if (NamesBelowRoot(strParent + L'\\') == 0)
+        strOpen += L'\\';
+    hParent = CKernelHandle(CreateFileW(strOpen.c_str(), FILE_READ_ATTRIBUTES, kDeleteShare, NULL, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS, NULL));
     CEntry parent;
     if (!hParent.IsValid() || !GetFinalPath(hParent.Get(), parent.strPath)
@@ -234,25 +235,22 @@ BOOL OpenParent(const std::wstring& strLong, CKernelHandle& hParent, std::wstrin
     return TRUE;
 }
 
-BOOL RemoveFolderW(const std::wstring& strPath, const std::wstring& strKeep)
+// strPath: as PathRules::ComparablePath gives it, which is the form the checks compare.
+BOOL RemoveComparable(const std::wstring& strPath, const std::wstring& strKeep)
 {
     if (NamesBelowRoot(strPath) < 1)
         return FALSE;
-    // The long name, spelled as on disk, so that the checks compare like with like.
-    std::wstring strLong = LongPath(Wide::ExtendedPath(strPath));
-    if (strLong.empty() || NamesBelowRoot(PlainPath(strLong)) < 1)
-        return FALSE;
     CProtectedFolders protectedFolders;
-    if (IsProtected(protectedFolders, strPath, strLong))
+    if (IsProtected(protectedFolders, strPath))
         return FALSE;
     // 9x has no links, no NT calls and no wide file functions: a walk of its own.
     if (Platform::IsWin9x())
-        return Walk9x::RemoveFolder(PlainPath(strLong), strKeep);
+        return Walk9x::RemoveFolder(strPath, strKeep);
 
     CKernelHandle hParent;
     std::wstring strName;
     CEntry top;
-    if (!OpenParent(strLong, hParent, strName, top))
+    if (!OpenParent(strPath, hParent, strName, top))
         return FALSE;
 
     CKernelHandle hTop;
@@ -272,6 +270,13 @@ BOOL RemoveFolderW(const std::wstring& strPath, const std::wstring& strKeep)
         return FALSE;
     return RemoveHeldFolder(hParent.Get(), strName, top, std::move(hTop), strKeep);
 }
+
+// A path as a caller spelled it is refused as it stands when it names something other than
+// it seems to ("." or "..", a trailing dot); otherwise it is brought into the one form.
+std::wstring Comparable(const std::wstring& strSpelled)
+{
+    return NamesBelowRoot(strSpelled) < 1 ? std::wstring() : ComparablePath(strSpelled);
+}
 }
 
 BOOL CTreeRemover::RemoveFolder(const CString& path, LPCSTR keepName)
@@ -280,12 +285,12 @@ BOOL CTreeRemover::RemoveFolder(const CString& path, LPCSTR keepName)
     // A kept name that cannot be read cannot be honoured: nothing goes rather than it.
     if (path.IsEmpty() || !Wide::FromAnsi(path, strPath) || !Wide::FromAnsi(keepName, strKeep))
         return FALSE;
-    return RemoveFolderW(strPath, strKeep);
+    return RemoveComparable(Comparable(strPath), strKeep);
 }
 
 BOOL CTreeRemover::RemoveFolder(const std::wstring& path, const std::wstring& keepName)
 {
-    return !path.empty() && RemoveFolderW(path, keepName);
+    return RemoveComparable(path, keepName);
 }
 
 BOOL CTreeRemover::RemoveTree(const CString& name, LPCSTR keepName)
@@ -302,22 +307,24 @@ BOOL CTreeRemover::RemoveTree(const CString& name, LPCSTR keepName)
     if (n == 0 || n >= strCurrent.size())
         return FALSE;
     strCurrent.resize(n);
-    return RemoveFolderW(JoinPath(PlainPath(strCurrent), strName), strKeep);
+    return RemoveComparable(Comparable(JoinPath(PlainPath(strCurrent), strName)), strKeep);
 }
 
 BOOL CTreeRemover::RemoveFile(const CString& path)
 {
     std::wstring strPath;
-    if (path.IsEmpty() || !Wide::FromAnsi(path, strPath) || NamesBelowRoot(strPath) < 1)
+    if (path.IsEmpty() || !Wide::FromAnsi(path, strPath))
+        return FALSE;
+    strPath = Comparable(strPath);
+    if (NamesBelowRoot(strPath) < 1)
         return FALSE;
     // 9x has no links, and none of the NT entry calls.
     if (Platform::IsWin9x())
         return ::DeleteFileA(path) && Walk9x::IsGone(path);
-    std::wstring strLong = LongPath(Wide::ExtendedPath(strPath));
     CKernelHandle hParent;
     std::wstring strName;
     CEntry entry;
-    if (strLong.empty() || NamesBelowRoot(PlainPath(strLong)) < 1 || !OpenParent(strLong, hParent, strName, entry))
+    if (!OpenParent(strPath, hParent, strName, entry))
         return FALSE;
     return DeleteEntry(hParent.Get(), strName, entry, FILE_NON_DIRECTORY_FILE) && IsGone(hParent.Get(), strName);
 }
@@ -325,7 +332,10 @@ BOOL CTreeRemover::RemoveFile(const CString& path)
 BOOL CTreeRemover::IsRemovablePath(const CString& path)
 {
     std::wstring strPath;
-    if (path.IsEmpty() || !Wide::FromAnsi(path, strPath) || NamesBelowRoot(strPath) < 1)
-        return FALSE;
-    return !IsProtected(CProtectedFolders(), strPath, LongPath(Wide::ExtendedPath(strPath)));
+    return !path.IsEmpty() && Wide::FromAnsi(path, strPath) && IsRemovablePath(Comparable(strPath));
+}
+
+BOOL CTreeRemover::IsRemovablePath(const std::wstring& path)
+{
+    return NamesBelowRoot(path) >= 1 && !IsProtected(CProtectedFolders(), path);
 }

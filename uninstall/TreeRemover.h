@@ -25,7 +25,8 @@ public:
     // or empty, spares the direct sub-folder of that name, compared without regard to case
     // (full-width letters included); deeper folders of that name are removed.
     static BOOL RemoveFolder(const CString& path, LPCSTR keepName);
-    // The same for wide texts, for names the code page cannot hold.
+    // The same for a path already in the form PathRules::ComparablePath gives (the form a
+    // folder record holds), and a kept name the code page may not hold.
     static BOOL RemoveFolder(const std::wstring& path, const std::wstring& keepName);
     // The same for a folder named relative to the current directory; name is a single
     // folder name.
@@ -41,4 +42,6 @@ public:
     // directly inside one, and every ancestor of these, also when reached through a short
     // name or a link.
     static BOOL IsRemovablePath(const CString& path);
+    // The same for a path in the form PathRules::ComparablePath gives.
+    static BOOL IsRemovablePath(const std::wstring& path);
 };

@@ -87,8 +87,8 @@ BOOL CUninstallProcedure::ReadFolders()
 // hold any program.
 void CUninstallProcedure::StartCompanion() const
 {
-    const CString strFolder = m_install.IsKnown() ? m_install.Text() : CString();
-    if (strFolder.IsEmpty() || !CTreeRemover::IsRemovablePath(strFolder))
+    const CString& strFolder = m_install.Text();
+    if (m_install.IsEmpty() || !CTreeRemover::IsRemovablePath(m_install.Path()))
         return;
     CString strApplication = strFolder + Footprint::kCompanionFile;
     char szCommandLine[sizeof(Footprint::kCompanionCommandLine)];
