@@ -116,12 +116,8 @@ bool Run(int argc, char** argv)
         HWND box = OpenBox(driver);
         if (box == NULL)
             return Fail("no box is open");
-        if (!Click(driver, GetDlgItem(box, atoi(argv[2]))))
-            return false;
-        // A box is hidden before it is destroyed: wait for it to be gone, so that the next
-        // step finds the program as the box left it.
-        if (!CUiDriver::WaitUntil([&] { return !IsWindow(box); }) && IsWindowVisible(box))
-            return Fail("the box stayed open");
+        if (!driver.Answer(box, atoi(argv[2])))
+            return Fail("the box did not take the answer");
         return argc < 4 || WaitForBox(driver, static_cast<DWORD>(atoi(argv[3])));
     }
     if (verb == "exit")

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "CmdTarget.h"
-#include "String.h"
 
 // Wraps a window handle. A permanent wrapper is bound to its window (subclassed, found
 // again by FromHandle) until the window is destroyed; for any other window FromHandle

@@ -5,10 +5,10 @@
 
 #include "framework/KernelHandle.h"
 #include "framework/MessageBox.h"
+#include "framework/String.h"
 #include "framework/WaitCursor.h"
 #include "registry/RegistryKey.h"
 #include "uninstall/Footprint.h"
-#include "uninstall/TreeRemover.h"
 #include "uninstall/UninstallProcedure.h"
 
 namespace
@@ -154,14 +154,4 @@ void CPropPage1::ShowResult(int nCount)
         AfxMessageBox(kMsgComplete, MB_OK);
     else
         AfxMessageBox(kMsgPartial, MB_OK);
-}
-
-BOOL CPropPage1::RemoveFolder(CString path, LPCSTR keepName)
-{
-    return CTreeRemover::RemoveFolder(path, keepName);
-}
-
-BOOL CPropPage1::RemoveTree(CString name, LPCSTR keepName)
-{
-    return CTreeRemover::RemoveTree(name, keepName);
 }

@@ -19,11 +19,6 @@ public:
 
     enum { IDD = IDD_PROPPAGE1 };
 
-    // Removes the folder at the full path, sparing its top-level sub-folder keepName.
-    static BOOL RemoveFolder(CString path, LPCSTR keepName);
-    // Removes the folder name below the current directory; see RemoveFolder.
-    static BOOL RemoveTree(CString name, LPCSTR keepName);
-
     BOOL OnInitDialog() override;
 
     // Message handlers

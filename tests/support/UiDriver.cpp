@@ -295,7 +295,9 @@ bool CUiDriver::Answer(HWND box, int buttonId, DWORD timeoutMs) const
     }
     if (!Click(button))
         return false;
-    return WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, timeoutMs);
+    // A box is hidden before it is destroyed: wait for it to be gone, so that the next step
+    // finds the program as the box left it.
+    return WaitUntil([&] { return !IsWindow(box); }, timeoutMs) || !IsWindowVisible(box);
 }
 
 bool CUiDriver::Click(HWND button) const
