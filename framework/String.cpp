@@ -40,33 +40,6 @@ int Mbcs::ReverseFind(LPCSTR psz, char ch)
     return nLast;
 }
 
-void Mbcs::MakeLower(LPSTR psz, int nLength)
-{
-    for (int i = 0; i < nLength; ++i)
-    {
-        if (IsLeadByte(psz[i]) && i + 1 < nLength)
-        {
-            WCHAR wc[2];
-            if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, psz + i, 2, wc, 2) == 1)
-            {
-                LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_LOWERCASE, wc, 1, wc, 1);
-                char mb[4];
-                BOOL bLost = FALSE;
-                if (WideCharToMultiByte(CP_ACP, 0, wc, 1, mb, sizeof(mb), NULL, &bLost) == 2 && !bLost)
-                {
-                    psz[i] = mb[0];
-                    psz[i + 1] = mb[1];
-                }
-            }
-            ++i;
-        }
-        else if (psz[i] >= 'A' && psz[i] <= 'Z')
-        {
-            psz[i] = static_cast<char>(psz[i] - 'A' + 'a');
-        }
-    }
-}
-
 CString::CString() : m_pchData(g_pchNil)
 {
 }
@@ -199,42 +172,9 @@ void CString::Empty()
     Release();
 }
 
-char CString::GetAt(int nIndex) const
-{
-    return nIndex >= 0 && nIndex < GetLength() ? m_pchData[nIndex] : '\0';
-}
-
 int CString::Compare(LPCSTR psz) const
 {
     return strcmp(m_pchData, psz != NULL ? psz : "");
-}
-
-int CString::CompareNoCase(LPCSTR psz) const
-{
-    CString a(*this), b(psz);
-    a.MakeLower();
-    b.MakeLower();
-    return a.Compare(b);
-}
-
-void CString::MakeLower()
-{
-    if (IsEmpty())
-        return;
-    MakeUnique(GetLength());
-    Mbcs::MakeLower(m_pchData, GetLength());
-}
-
-int CString::Find(char ch) const
-{
-    for (int i = 0; i < GetLength(); ++i)
-    {
-        if (m_pchData[i] == ch)
-            return i;
-        if (Mbcs::IsLeadByte(m_pchData[i]) && i + 1 < GetLength())
-            ++i;
-    }
-    return -1;
 }
 
 int CString::ReverseFind(char ch) const
@@ -247,22 +187,6 @@ CString CString::Left(int nCount) const
     if (nCount < 0)
         nCount = 0;
     return nCount >= GetLength() ? *this : CString(m_pchData, nCount);
-}
-
-CString CString::Mid(int nFirst) const
-{
-    return Mid(nFirst, GetLength());
-}
-
-CString CString::Mid(int nFirst, int nCount) const
-{
-    if (nFirst < 0)
-        nFirst = 0;
-    if (nFirst >= GetLength() || nCount <= 0)
-        return CString();
-    if (nCount > GetLength() - nFirst)
-        nCount = GetLength() - nFirst;
-    return CString(m_pchData + nFirst, nCount);
 }
 
 void CString::Format(LPCSTR pszFormat, ...)

@@ -24,18 +24,11 @@ public:
     BOOL IsEmpty() const { return GetLength() == 0; }
     void Empty();
     operator LPCSTR() const { return m_pchData; }
-    char GetAt(int nIndex) const;
-    char operator[](int nIndex) const { return GetAt(nIndex); }
 
     int Compare(LPCSTR psz) const;
-    int CompareNoCase(LPCSTR psz) const;
-    void MakeLower();
 
-    int Find(char ch) const;
     int ReverseFind(char ch) const;
     CString Left(int nCount) const;
-    CString Mid(int nFirst) const;
-    CString Mid(int nFirst, int nCount) const;
 
     void Format(LPCSTR pszFormat, ...);
     BOOL LoadString(UINT nID);
@@ -76,7 +69,4 @@ namespace Mbcs
     BOOL IsLeadByte(char ch);
     // Offset of the last ch at a character boundary, or -1.
     int ReverseFind(LPCSTR psz, char ch);
-    // Lower-cases in place: single-byte letters by the code page's table, double-byte
-    // characters by the locale's mapping (full-width capitals to full-width small letters).
-    void MakeLower(LPSTR psz, int nLength);
 }

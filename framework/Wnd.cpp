@@ -1,5 +1,6 @@
 #include "Wnd.h"
 
+#include <memory>
 #include <vector>
 
 #include "FileException.h"
@@ -15,7 +16,7 @@ const char kWndProp[] = "Orvalis.CWnd";
 // out during the outermost dispatch now running; they are deleted when it returns.
 struct STemporaries
 {
-    std::vector<CWnd*> wnds;
+    std::vector<std::unique_ptr<CWnd>> wnds;
     int nDispatchDepth;
 } g_temporaries;
 
@@ -64,13 +65,13 @@ CWnd* CWnd::FromHandle(HWND hWnd)
     CWnd* pWnd = FromHandlePermanent(hWnd);
     if (pWnd != NULL)
         return pWnd;
-    for (CWnd* pTemp : g_temporaries.wnds)
+    for (const std::unique_ptr<CWnd>& pTemp : g_temporaries.wnds)
         if (pTemp->m_hWnd == hWnd)
-            return pTemp;
-    pWnd = new CWnd;
+            return pTemp.get();
+    g_temporaries.wnds.emplace_back(new CWnd);
+    pWnd = g_temporaries.wnds.back().get();
     pWnd->m_hWnd = hWnd;
     pWnd->m_bTemporary = TRUE;
-    g_temporaries.wnds.push_back(pWnd);
     return pWnd;
 }
 
@@ -131,11 +132,7 @@ LRESULT CWnd::Dispatch(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam)
     // The object is gone from the window after WM_NCDESTROY but is still alive here.
     pWnd->m_currentMsg = saved;
     if (--g_temporaries.nDispatchDepth == 0)
-    {
-        for (CWnd* pTemp : g_temporaries.wnds)
-            delete pTemp;
         g_temporaries.wnds.clear();
-    }
     return lResult;
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "framework/KernelHandle.h"
 #include "framework/Wide.h"
 #include "registry/RegistryKey.h"
 #include "uninstall/Footprint.h"
@@ -101,8 +102,8 @@ void CUninstallProcedure::StartCompanion() const
     if (::CreateProcessA(strApplication, szCommandLine, NULL, NULL, FALSE, CREATE_DEFAULT_ERROR_MODE,
                          NULL, strFolder, &si, &pi))
     {
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
+        CKernelHandle thread(pi.hThread);
+        CKernelHandle process(pi.hProcess);
     }
 }
 
