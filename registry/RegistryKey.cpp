@@ -73,6 +73,21 @@ BOOL DeleteTree(HKEY hParent, LPCSTR pszName)
     }
     return Platform::NtDeleteKey(key.Get()) >= 0;
 }
+
+// A sub-key that is a link goes as the link: RegDeleteKey follows it and would delete the
+// key it leads to, which is another's. 9x has no links.
+BOOL DeleteLeaf(HKEY hParent, LPCSTR pszName)
+{
+    if (!Platform::IsWin9x() && pszName != NULL && *pszName != '\0')
+    {
+        CKeyHandle key;
+        if (RegOpenKeyExA(hParent, pszName, REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE | DELETE, key.Receive())
+                == ERROR_SUCCESS
+            && IsLinkKey(key.Get()))
+            return Platform::NtDeleteKey(key.Get()) >= 0;
+    }
+    return RegDeleteKeyA(hParent, pszName) == ERROR_SUCCESS;
+}
 }
 
 CRegistryKey::CRegistryKey(LPCTSTR name)
@@ -195,7 +210,7 @@ BOOL CRegistryKey::DeleteSubKey(LPCTSTR subKeyName)
         Close();
     if (Open() != ERROR_SUCCESS)
         return FALSE;
-    if (RegDeleteKeyA(m_key.Get(), subKeyName) != ERROR_SUCCESS)
+    if (!DeleteLeaf(m_key.Get(), subKeyName))
         return FALSE;
     Close();
     return TRUE;

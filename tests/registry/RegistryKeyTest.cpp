@@ -7,6 +7,7 @@
 #include <string>
 
 #include "registry/RegistryKey.h"
+#include "TestRegistry.h"
 
 namespace
 {
@@ -275,7 +276,7 @@ TEST_F(RegistryKeyTest, EnumSubKeys_EmptyAbsentAndLongNames)
     EXPECT_FALSE(key.Close()) << "no handle may stay open";
 }
 
-TEST_F(RegistryKeyTest, DeleteSubKey_LeafMissingAndParentOfOthers)
+TEST_F(RegistryKeyTest, DeleteSubKey_LeafMissingParentOfOthersAndLink)
 {
     MakeKey("Leaf");
     MakeKey("Parent\\Child");
@@ -294,6 +295,16 @@ TEST_F(RegistryKeyTest, DeleteSubKey_LeafMissingAndParentOfOthers)
     EXPECT_TRUE(KeyPresent("Parent\\Child"));
     EXPECT_TRUE(key.Close());
     EXPECT_FALSE(key.Close());
+
+    // A sub-key that is a link goes as the link; the key it leads to is another's.
+    ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, Path("Target"), "Keep", "me"));
+    std::wstring strTarget = L"\\Registry\\Machine\\";
+    for (char ch : Path("Target"))
+        strTarget += static_cast<wchar_t>(ch);
+    ASSERT_TRUE(RegCreateLink(HKEY_LOCAL_MACHINE, Path("Link"), strTarget));
+    EXPECT_TRUE(key.DeleteSubKey("Link"));
+    EXPECT_TRUE(RegDeleteLink(HKEY_LOCAL_MACHINE, Path("Link"))) << "the link itself is gone";
+    EXPECT_TRUE(KeyPresent("Target"));
 
     CRegistryKey absent(Name("Nowhere").c_str());
     EXPECT_FALSE(absent.DeleteSubKey("Leaf"));
