@@ -586,6 +586,12 @@ protected:
         EXPECT_TRUE(CUiDriver::WaitUntil([&] { return !IsWindowEnabled(Execute()); })) << "Execute still enabled";
         EXPECT_EQ(albumCheck, CUiDriver::CheckState(AlbumBox()));
         EXPECT_TRUE(IsWindowEnabled(AlbumBox()));
+        // The program holds the application's mutex until it ends, so that the application
+        // cannot start into a half-removed installation.
+        HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, kMutexName);
+        EXPECT_NE(nullptr, mutex) << "the mutex was let go";
+        if (mutex != nullptr)
+            CloseHandle(mutex);
     }
 
     void ClearAlbumBox()
