@@ -18,7 +18,7 @@ CPropertyPage::CPropertyPage(UINT nIDTemplate) : CDialog(nIDTemplate)
 void CPropertyPage::PreparePage(PROPSHEETPAGEA& psp)
 {
     memset(&psp, 0, sizeof(psp));
-    psp.dwSize = sizeof(psp);
+    psp.dwSize = PROPSHEETPAGEA_V1_SIZE;   // the first layout, which every version accepts
     psp.dwFlags = PSP_DEFAULT;
     psp.hInstance = AfxGetResourceHandle();
     psp.pszTemplate = MAKEINTRESOURCEA(m_nIDTemplate);

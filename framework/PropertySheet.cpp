@@ -38,20 +38,27 @@ int CALLBACK CPropertySheet::SheetCallback(HWND /*hWnd*/, UINT message, LPARAM l
 
 BOOL CPropertySheet::Create(CWnd* pParentWnd, DWORD dwStyle, DWORD dwExStyle)
 {
-    std::vector<PROPSHEETPAGEA> pages(m_pages.size());
+    // The first common controls (95, NT 4 without a later Internet Explorer) accept only the
+    // first layout of both records, whose later members the sheet does not use. The pages lie
+    // one after another at the size each states.
+    std::vector<BYTE> pages(m_pages.size() * PROPSHEETPAGEA_V1_SIZE);
     for (size_t i = 0; i < m_pages.size(); ++i)
-        m_pages[i]->PreparePage(pages[i]);
+    {
+        PROPSHEETPAGEA psp;
+        m_pages[i]->PreparePage(psp);
+        memcpy(&pages[i * PROPSHEETPAGEA_V1_SIZE], &psp, PROPSHEETPAGEA_V1_SIZE);
+    }
 
     PROPSHEETHEADERA psh;
     memset(&psh, 0, sizeof(psh));
-    psh.dwSize = sizeof(psh);
+    psh.dwSize = PROPSHEETHEADERA_V1_SIZE;
     psh.dwFlags = PSH_MODELESS | PSH_USECALLBACK | PSH_PROPSHEETPAGE;
     psh.hwndParent = pParentWnd != NULL ? pParentWnd->GetSafeHwnd() : NULL;
     psh.hInstance = AfxGetResourceHandle();
     psh.pszCaption = "";
-    psh.nPages = static_cast<UINT>(pages.size());
+    psh.nPages = static_cast<UINT>(m_pages.size());
     psh.nStartPage = 0;
-    psh.ppsp = pages.empty() ? NULL : pages.data();
+    psh.ppsp = pages.empty() ? NULL : reinterpret_cast<LPCPROPSHEETPAGEA>(pages.data());
     psh.pfnCallback = &CPropertySheet::SheetCallback;
 
     m_dwCreateStyle = dwStyle;
