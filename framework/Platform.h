@@ -44,7 +44,8 @@ namespace Platform
     const DWORD kFindExInfoBasic = 1;
     const DWORD kFindFirstExLargeFetch = 2;
 
-    // Later functions (the fallbacks, where the system lacks one, are in the definitions).
+    // Kernel32 (Platform.cpp): later functions (the fallbacks, where the system lacks one, are
+    // in the definitions).
     int CompareStringOrdinal(LPCWSTR a, int cchA, LPCWSTR b, int cchB, BOOL bIgnoreCase);
     DWORD GetFinalPathNameByHandleW(HANDLE h, LPWSTR pszPath, DWORD cchPath, DWORD dwFlags);
     BOOL GetFileInformationByHandleEx(HANDLE h, FileInfoClass infoClass, LPVOID pInfo, DWORD cbInfo);
@@ -55,18 +56,15 @@ namespace Platform
     HANDLE FindFirstFileExW(LPCWSTR pszName, DWORD dwInfoLevel, WIN32_FIND_DATAW* pData, DWORD dwFlags);
     UINT GetSystemWindowsDirectoryW(LPWSTR psz, UINT cch);
     UINT GetSystemWow64DirectoryW(LPWSTR psz, UINT cch);
-    BOOL GetProfilesDirectoryW(LPWSTR psz, LPDWORD pcch);
-    HRESULT SHGetFolderPathW(HWND hWnd, int nFolder, HANDLE hToken, DWORD dwFlags, LPWSTR pszPath);
-    HWND GetAncestor(HWND hWnd, UINT gaFlags);
-    BOOL AllowSetForegroundWindow(DWORD dwProcessId);
+    // Where the system lacks it: TRUE, and not under WoW64.
+    BOOL IsWow64Process(HANDLE hProcess, PBOOL pbWow64);
     DWORD GetLongPathNameA(LPCSTR pszShort, LPSTR pszLong, DWORD cchLong);
-    // The usable part of the screen (of the window's monitor, where the system knows monitors).
-    void GetWorkArea(HWND hWnd, RECT& rcArea);
 
-    // Classic wide functions, working on 9x too.
+    // Kernel32's classic wide functions, working on 9x too.
     UINT GetWindowsDirectoryW(LPWSTR psz, UINT cch);
     UINT GetSystemDirectoryW(LPWSTR psz, UINT cch);
     DWORD GetEnvironmentVariableW(LPCWSTR pszName, LPWSTR psz, DWORD cch);
+    DWORD ExpandEnvironmentStringsW(LPCWSTR pszSource, LPWSTR pszDestination, DWORD cch);
     DWORD GetCurrentDirectoryW(DWORD cch, LPWSTR psz);
     DWORD GetFileAttributesW(LPCWSTR pszName);
     BOOL SetFileAttributesW(LPCWSTR pszName, DWORD dwAttributes);
@@ -76,22 +74,8 @@ namespace Platform
     // NT only: 9x has the narrow function alone (and WININIT.INI for deletion at restart).
     BOOL MoveFileExW(LPCWSTR pszExisting, LPCWSTR pszNew, DWORD dwFlags);
 
-    // The NT security and registry calls, which Windows 95 lacks or only stubs; the later
-    // ones (AddAccessAllowedAceEx, SetSecurityDescriptorControl) came with 2000.
-    BOOL OpenProcessToken(HANDLE hProcess, DWORD dwAccess, PHANDLE phToken);
-    BOOL GetTokenInformation(HANDLE hToken, TOKEN_INFORMATION_CLASS infoClass, LPVOID pInfo, DWORD cbInfo,
-                             PDWORD pcbNeeded);
-    BOOL InitializeAcl(PACL pAcl, DWORD cbAcl, DWORD dwRevision);
-    BOOL AddAccessAllowedAce(PACL pAcl, DWORD dwRevision, DWORD dwAccess, PSID pSid);
-    BOOL AddAccessAllowedAceEx(PACL pAcl, DWORD dwRevision, DWORD dwFlags, DWORD dwAccess, PSID pSid);
-    BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR pSd, DWORD dwRevision);
-    BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR pSd, BOOL bPresent, PACL pAcl, BOOL bDefaulted);
-    BOOL SetSecurityDescriptorControl(PSECURITY_DESCRIPTOR pSd, SECURITY_DESCRIPTOR_CONTROL mask,
-                                      SECURITY_DESCRIPTOR_CONTROL bits);
-    LONG RegQueryValueExW(HKEY hKey, LPCWSTR pszName, LPDWORD pReserved, LPDWORD pdwType, LPBYTE pData,
-                          LPDWORD pcbData);
-
-    // The NT calls, which 9x lacks (there they fail with STATUS_NOT_IMPLEMENTED).
+    // Ntdll (PlatformNt.cpp): the NT calls, which 9x lacks (there they fail with
+    // STATUS_NOT_IMPLEMENTED).
     NTSTATUS NtCreateFile(PHANDLE ph, ACCESS_MASK access, POBJECT_ATTRIBUTES pAttributes, PIO_STATUS_BLOCK pIo,
                           PLARGE_INTEGER pAllocation, ULONG attributes, ULONG share, ULONG disposition,
                           ULONG options, PVOID pEa, ULONG cbEa);
@@ -103,6 +87,33 @@ namespace Platform
     // "\\??\\C:\\..." under Wine), of any length; FALSE on 9x.
     BOOL GetObjectName(HANDLE h, std::wstring& strName);
 
+    // Advapi32 (PlatformAdvapi.cpp): the NT security calls, which Windows 95 lacks or only
+    // stubs; the later ones (AddAccessAllowedAceEx, SetSecurityDescriptorControl) came with 2000.
+    BOOL OpenProcessToken(HANDLE hProcess, DWORD dwAccess, PHANDLE phToken);
+    BOOL GetTokenInformation(HANDLE hToken, TOKEN_INFORMATION_CLASS infoClass, LPVOID pInfo, DWORD cbInfo,
+                             PDWORD pcbNeeded);
+    BOOL InitializeAcl(PACL pAcl, DWORD cbAcl, DWORD dwRevision);
+    BOOL AddAccessAllowedAce(PACL pAcl, DWORD dwRevision, DWORD dwAccess, PSID pSid);
+    BOOL AddAccessAllowedAceEx(PACL pAcl, DWORD dwRevision, DWORD dwFlags, DWORD dwAccess, PSID pSid);
+    BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR pSd, DWORD dwRevision);
+    BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR pSd, BOOL bPresent, PACL pAcl, BOOL bDefaulted);
+    BOOL SetSecurityDescriptorControl(PSECURITY_DESCRIPTOR pSd, SECURITY_DESCRIPTOR_CONTROL mask,
+                                      SECURITY_DESCRIPTOR_CONTROL bits);
+    // The registry's wide functions, working on 9x too (there the text values are converted).
+    LONG RegOpenKeyExW(HKEY hKey, LPCWSTR pszSubKey, DWORD dwOptions, REGSAM sam, PHKEY phResult);
+    LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR pszName, LPDWORD pcchName, LPDWORD pReserved,
+                       LPWSTR pszClass, LPDWORD pcchClass, PFILETIME pftLastWrite);
+    LONG RegQueryValueExW(HKEY hKey, LPCWSTR pszName, LPDWORD pReserved, LPDWORD pdwType, LPBYTE pData,
+                          LPDWORD pcbData);
+
+    // Shell32, SHFolder, userenv and user32 (PlatformShell.cpp).
+    BOOL GetProfilesDirectoryW(LPWSTR psz, LPDWORD pcch);
+    HRESULT SHGetFolderPathW(HWND hWnd, int nFolder, HANDLE hToken, DWORD dwFlags, LPWSTR pszPath);
+    HWND GetAncestor(HWND hWnd, UINT gaFlags);
+    BOOL AllowSetForegroundWindow(DWORD dwProcessId);
+    // The usable part of the screen (of the window's monitor, where the system knows monitors).
+    void GetWorkArea(HWND hWnd, RECT& rcArea);
+
     // The fallbacks themselves, also where the later function exists (for tests that hold one
     // against the other).
     namespace Fallback
@@ -112,5 +123,11 @@ namespace Platform
         BOOL GetFileInformationByHandleEx(HANDLE h, FileInfoClass infoClass, LPVOID pInfo, DWORD cbInfo);
         BOOL SetFileInformationByHandle(HANDLE h, FileInfoClass infoClass, LPVOID pInfo, DWORD cbInfo);
         DWORD GetLongPathNameW(LPCWSTR pszShort, LPWSTR pszLong, DWORD cchLong);
+        DWORD ExpandEnvironmentStringsW(LPCWSTR pszSource, LPWSTR pszDestination, DWORD cch);
+        LONG RegOpenKeyExW(HKEY hKey, LPCWSTR pszSubKey, DWORD dwOptions, REGSAM sam, PHKEY phResult);
+        LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR pszName, LPDWORD pcchName, LPDWORD pReserved,
+                           LPWSTR pszClass, LPDWORD pcchClass, PFILETIME pftLastWrite);
+        LONG RegQueryValueExW(HKEY hKey, LPCWSTR pszName, LPDWORD pReserved, LPDWORD pdwType, LPBYTE pData,
+                              LPDWORD pcbData);
     }
 }

@@ -23,146 +23,6 @@ using NtEntries::ResolvedPath;
 
 namespace
 {
-typedef BOOL(WINAPI* PFNISWOW64)(HANDLE, PBOOL);
-
-// GetProcAddress's answer as the call's own type (through void*, which GCC accepts for a
-// cast between function types).
-template <class PFN>
-PFN Proc(HMODULE h, LPCSTR pszName)
-{
-    return h != NULL ? reinterpret_cast<PFN>(reinterpret_cast<void*>(GetProcAddress(h, pszName))) : NULL;
-}
-
-// The wide registry and environment calls, which Windows 95 does not export: looked up once
-// on NT; on 9x the narrow calls stand in, their texts converted, so that 9x's own
-// registrations count as well.
-typedef LONG(WINAPI* PFNREGOPENKEYEXW)(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
-typedef LONG(WINAPI* PFNREGENUMKEYEXW)(HKEY, DWORD, LPWSTR, LPDWORD, LPDWORD, LPWSTR, LPDWORD, PFILETIME);
-typedef LONG(WINAPI* PFNREGQUERYVALUEEXW)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
-typedef DWORD(WINAPI* PFNEXPANDW)(LPCWSTR, LPWSTR, DWORD);
-
-struct SWideCalls
-{
-    SWideCalls() : pfnOpen(NULL), pfnEnum(NULL), pfnQuery(NULL), pfnExpand(NULL)
-    {
-        if (Platform::IsWin9x())
-            return;
-        HMODULE hAdvapi = GetModuleHandleA("advapi32.dll");
-        pfnOpen = Proc<PFNREGOPENKEYEXW>(hAdvapi, "RegOpenKeyExW");
-        pfnEnum = Proc<PFNREGENUMKEYEXW>(hAdvapi, "RegEnumKeyExW");
-        pfnQuery = Proc<PFNREGQUERYVALUEEXW>(hAdvapi, "RegQueryValueExW");
-        pfnExpand = Proc<PFNEXPANDW>(GetModuleHandleA("kernel32.dll"), "ExpandEnvironmentStringsW");
-    }
-
-    PFNREGOPENKEYEXW pfnOpen;
-    PFNREGENUMKEYEXW pfnEnum;
-    PFNREGQUERYVALUEEXW pfnQuery;
-    PFNEXPANDW pfnExpand;
-};
-
-const SWideCalls& WideCalls()
-{
-    static const SWideCalls calls;
-    return calls;
-}
-
-// A wide text for the narrow calls, NULL (a key's default value) staying NULL; FALSE when the
-// code page cannot hold it.
-BOOL Narrow(LPCWSTR psz, CString& str, LPCSTR& pszNarrow)
-{
-    pszNarrow = NULL;
-    if (psz == NULL)
-        return TRUE;
-    str = Wide::ToAnsi(psz);
-    std::wstring strBack;
-    if (!Wide::FromAnsi(str, strBack) || strBack != psz)
-        return FALSE;
-    pszNarrow = str;
-    return TRUE;
-}
-
-// Copies str with its terminating zero into a caller's buffer of cch characters.
-LONG CopyOut(const std::wstring& str, LPWSTR psz, LPDWORD pcch)
-{
-    if (str.size() + 1 > *pcch)
-        return ERROR_MORE_DATA;
-    wmemcpy(psz, str.c_str(), str.size() + 1);
-    *pcch = static_cast<DWORD>(str.size());
-    return ERROR_SUCCESS;
-}
-
-LONG OpenKeyW(HKEY hKey, LPCWSTR pszSubKey, DWORD dwOptions, REGSAM sam, PHKEY phResult)
-{
-    if (WideCalls().pfnOpen != NULL)
-        return WideCalls().pfnOpen(hKey, pszSubKey, dwOptions, sam, phResult);
-    CString strSubKey;
-    LPCSTR pszNarrow;
-    if (!Narrow(pszSubKey, strSubKey, pszNarrow))
-        return ERROR_FILE_NOT_FOUND;
-    return RegOpenKeyExA(hKey, pszNarrow, dwOptions, sam & ~(KEY_WOW64_64KEY | KEY_WOW64_32KEY), phResult);
-}
-
-LONG EnumKeyW(HKEY hKey, DWORD i, LPWSTR pszName, LPDWORD pcch, LPDWORD, LPWSTR, LPDWORD, PFILETIME)
-{
-    if (WideCalls().pfnEnum != NULL)
-        return WideCalls().pfnEnum(hKey, i, pszName, pcch, NULL, NULL, NULL, NULL);
-    char sz[512];
-    DWORD cb = sizeof(sz);
-    LONG rc = RegEnumKeyExA(hKey, i, sz, &cb, NULL, NULL, NULL, NULL);
-    std::wstring str;
-    if (rc != ERROR_SUCCESS)
-        return rc;
-    return Wide::FromAnsi(sz, str) ? CopyOut(str, pszName, pcch) : ERROR_MORE_DATA;
-}
-
-// Text values only, which is all the list reads.
-LONG QueryValueW(HKEY hKey, LPCWSTR pszValue, LPDWORD, LPDWORD pdwType, LPBYTE pData, LPDWORD pcb)
-{
-    if (WideCalls().pfnQuery != NULL)
-        return WideCalls().pfnQuery(hKey, pszValue, NULL, pdwType, pData, pcb);
-    CString strValue;
-    DWORD dwType = 0;
-    DWORD cb = 0;
-    LPCSTR pszNarrow;
-    if (!Narrow(pszValue, strValue, pszNarrow))
-        return ERROR_FILE_NOT_FOUND;
-    LONG rc = RegQueryValueExA(hKey, pszNarrow, NULL, &dwType, NULL, &cb);
-    if (rc != ERROR_SUCCESS)
-        return rc;
-    if (dwType != REG_SZ && dwType != REG_EXPAND_SZ)
-        return ERROR_INVALID_DATA;
-    std::string text(cb + 1, '\0');
-    rc = RegQueryValueExA(hKey, pszNarrow, NULL, &dwType, reinterpret_cast<BYTE*>(&text[0]), &cb);
-    std::wstring str;
-    if (rc != ERROR_SUCCESS || !Wide::FromAnsi(text.c_str(), str))
-        return rc != ERROR_SUCCESS ? rc : ERROR_INVALID_DATA;
-    if (pdwType != NULL)
-        *pdwType = dwType;
-    DWORD cch = *pcb / sizeof(WCHAR);
-    rc = pData != NULL ? CopyOut(str, reinterpret_cast<LPWSTR>(pData), &cch) : ERROR_SUCCESS;
-    *pcb = static_cast<DWORD>((str.size() + 1) * sizeof(WCHAR));
-    return rc;
-}
-
-DWORD ExpandW(LPCWSTR pszSource, LPWSTR pszDestination, DWORD cch)
-{
-    if (WideCalls().pfnExpand != NULL)
-        return WideCalls().pfnExpand(pszSource, pszDestination, cch);
-    CString strSource;
-    char sz[MAX_PATH * 2];
-    std::wstring str;
-    LPCSTR pszNarrow;
-    if (!Narrow(pszSource, strSource, pszNarrow) || pszNarrow == NULL)
-        return 0;
-    DWORD n = ExpandEnvironmentStringsA(pszNarrow, sz, sizeof(sz));
-    if (n == 0 || n > sizeof(sz) || !Wide::FromAnsi(sz, str))
-        return 0;
-    DWORD cchNeeded = static_cast<DWORD>(str.size() + 1);
-    if (pszDestination != NULL && cch >= cchNeeded)
-        wmemcpy(pszDestination, str.c_str(), cchNeeded);
-    return cchNeeded;
-}
-
 // A shell folder by CSIDL, per user or common, whether or not it exists.
 BOOL ShellFolder(int nFolder, std::wstring& strPath)
 {
@@ -191,11 +51,11 @@ std::wstring WithoutTrailingBackslash(std::wstring str)
 
 std::wstring Expanded(const std::wstring& str)
 {
-    DWORD n = ExpandW(str.c_str(), NULL, 0);
+    DWORD n = Platform::ExpandEnvironmentStringsW(str.c_str(), NULL, 0);
     if (n == 0)
         return std::wstring();
     std::wstring strExpanded(n, L'\0');
-    n = ExpandW(str.c_str(), &strExpanded[0], n);
+    n = Platform::ExpandEnvironmentStringsW(str.c_str(), &strExpanded[0], n);
     if (n == 0 || n > strExpanded.size())
         return std::wstring();
     strExpanded.resize(n - 1);
@@ -207,11 +67,11 @@ std::wstring RegText(HKEY hKey, LPCWSTR pszValue)
 {
     DWORD dwType = 0;
     DWORD cb = 0;
-    if (QueryValueW(hKey, pszValue, NULL, &dwType, NULL, &cb) != ERROR_SUCCESS
+    if (Platform::RegQueryValueExW(hKey, pszValue, NULL, &dwType, NULL, &cb) != ERROR_SUCCESS
         || (dwType != REG_SZ && dwType != REG_EXPAND_SZ))
         return std::wstring();
     std::wstring str(cb / sizeof(WCHAR) + 1, L'\0');
-    if (QueryValueW(hKey, pszValue, NULL, NULL, reinterpret_cast<BYTE*>(&str[0]), &cb) != ERROR_SUCCESS)
+    if (Platform::RegQueryValueExW(hKey, pszValue, NULL, NULL, reinterpret_cast<BYTE*>(&str[0]), &cb) != ERROR_SUCCESS)
         return std::wstring();
     str.resize(wcsnlen(str.c_str(), cb / sizeof(WCHAR)));
     return dwType == REG_EXPAND_SZ ? Expanded(str) : str;
@@ -222,8 +82,7 @@ std::vector<REGSAM> RegistryViews()
 {
     std::vector<REGSAM> views{ 0 };
     BOOL bWow64 = FALSE;
-    PFNISWOW64 pfnIsWow64 = Proc<PFNISWOW64>(GetModuleHandleA("kernel32.dll"), "IsWow64Process");
-    if (pfnIsWow64 != NULL && pfnIsWow64(GetCurrentProcess(), &bWow64) && bWow64)
+    if (Platform::IsWow64Process(GetCurrentProcess(), &bWow64) && bWow64)
         views.push_back(KEY_WOW64_64KEY);
     return views;
 }
@@ -235,19 +94,19 @@ void ForEachSubKey(HKEY hRoot, LPCWSTR pszPath, Visit visit)
     for (REGSAM view : RegistryViews())
     {
         CKeyHandle parent;
-        if (OpenKeyW(hRoot, pszPath, 0, KEY_READ | view, parent.Receive()) != ERROR_SUCCESS)
+        if (Platform::RegOpenKeyExW(hRoot, pszPath, 0, KEY_READ | view, parent.Receive()) != ERROR_SUCCESS)
             continue;
         WCHAR szName[256];
         for (DWORD i = 0;; ++i)
         {
             DWORD cch = sizeof(szName) / sizeof(szName[0]);
-            LONG rc = EnumKeyW(parent.Get(), i, szName, &cch, NULL, NULL, NULL, NULL);
+            LONG rc = Platform::RegEnumKeyExW(parent.Get(), i, szName, &cch, NULL, NULL, NULL, NULL);
             if (rc == ERROR_MORE_DATA)
                 continue;
             if (rc != ERROR_SUCCESS)
                 break;
             CKeyHandle key;
-            if (OpenKeyW(parent.Get(), szName, 0, KEY_READ | view, key.Receive()) == ERROR_SUCCESS)
+            if (Platform::RegOpenKeyExW(parent.Get(), szName, 0, KEY_READ | view, key.Receive()) == ERROR_SUCCESS)
                 visit(key.Get(), std::wstring(szName, cch));
         }
     }
@@ -360,7 +219,7 @@ void CProtectedFolders::AddProfiles()
     }
     const WCHAR kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
     CKeyHandle key;
-    if (OpenKeyW(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, key.Receive()) == ERROR_SUCCESS)
+    if (Platform::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, key.Receive()) == ERROR_SUCCESS)
     {
         Add(m_profileRoots, RegText(key.Get(), L"ProfilesDirectory"));
         Add(m_profiles, RegText(key.Get(), L"Public"));

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "framework/KernelHandle.h"
+#include "framework/KeyHandle.h"
 #include "framework/Platform.h"
 #include "framework/Wide.h"
 
@@ -33,6 +36,17 @@ protected:
         RemoveDirectoryW(kDir.c_str());
     }
 };
+
+// What a value query answers, with a buffer of cb bytes (none for 0).
+template <typename Fn>
+std::tuple<LONG, DWORD, DWORD, std::vector<BYTE>> Query(Fn fn, HKEY hKey, LPCWSTR pszName, DWORD cb)
+{
+    DWORD dwType = 0;
+    std::vector<BYTE> data(cb);
+    LONG rc = fn(hKey, pszName, NULL, &dwType, cb != 0 ? data.data() : NULL, &cb);
+    data.resize(rc == ERROR_SUCCESS && !data.empty() ? cb : 0);
+    return std::make_tuple(rc, dwType, cb, data);
+}
 
 std::wstring FinalPath(HANDLE h, bool bFallback)
 {
@@ -111,4 +125,67 @@ TEST_F(PlatformTest, FileFallbacks_AgreeWithTheSystem)
                                                                &disposition, sizeof(disposition)));
     hFile = CKernelHandle();
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(kFile.c_str()));
+}
+
+// The narrow calls that stand in for the wide registry and environment calls on 9x, on a key
+// with a value of each kind and names in the code page.
+TEST(PlatformFallbackTest, RegistryAndEnvironment_AgreeWithTheSystem)
+{
+    const WCHAR kKey[] = L"Software\\OrvalisTest\\Platform";
+    const WCHAR kText[] = L"C:\\アルバム\\表示";
+    const WCHAR kList[] = L"写真\0表示\0";
+    const DWORD dwNumber = 932;
+    CKeyHandle key, sub;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, NULL, 0, KEY_ALL_ACCESS, NULL, key.Receive(), NULL));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(key.Get(), L"写真", 0, NULL, 0, KEY_READ, NULL, sub.Receive(), NULL));
+    RegSetValueExW(key.Get(), NULL, 0, REG_SZ, reinterpret_cast<const BYTE*>(kText), sizeof(kText));
+    // Stored without its terminator, as another program may have.
+    RegSetValueExW(key.Get(), L"表示", 0, REG_SZ, reinterpret_cast<const BYTE*>(kText), sizeof(kText) - sizeof(WCHAR));
+    RegSetValueExW(key.Get(), L"Expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(L"%SystemRoot%\\写真"),
+                   sizeof(L"%SystemRoot%\\写真"));
+    RegSetValueExW(key.Get(), L"List", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(kList), sizeof(kList));
+    RegSetValueExW(key.Get(), L"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwNumber), sizeof(dwNumber));
+    // What a name outside the code page becomes when converted carelessly.
+    RegSetValueExW(key.Get(), L"?", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwNumber), sizeof(dwNumber));
+
+    CKeyHandle opened;
+    ASSERT_EQ(ERROR_SUCCESS, Platform::Fallback::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ | KEY_WOW64_64KEY,
+                                                               opened.Receive()));
+    // The last two are missing, one of them by a name outside the code page.
+    for (LPCWSTR pszName : { static_cast<LPCWSTR>(NULL), L"表示", L"Expand", L"List", L"Number", L"None", L"\xD55C" })
+    {
+        const auto system = Query(RegQueryValueExW, opened.Get(), pszName, 1024);
+        const DWORD cb = std::get<2>(system);
+        for (DWORD cbBuffer : { 0ul, cb - 1, 1024ul })
+        {
+            EXPECT_EQ(Query(RegQueryValueExW, opened.Get(), pszName, cbBuffer),
+                      Query(Platform::Fallback::RegQueryValueExW, opened.Get(), pszName, cbBuffer))
+                << (pszName != NULL ? Wide::ToAnsi(pszName) : CString("(default)")) << " " << cbBuffer;
+        }
+    }
+
+    WCHAR szSystem[MAX_PATH] = L"", szFallback[MAX_PATH] = L"";
+    DWORD cchSystem = 256, cchFallback = 256, cchShort = 2;
+    EXPECT_EQ(ERROR_SUCCESS, RegEnumKeyExW(opened.Get(), 0, szSystem, &cchSystem, NULL, NULL, NULL, NULL));
+    EXPECT_EQ(ERROR_SUCCESS,
+              Platform::Fallback::RegEnumKeyExW(opened.Get(), 0, szFallback, &cchFallback, NULL, NULL, NULL, NULL));
+    EXPECT_STREQ(szSystem, szFallback);
+    EXPECT_EQ(cchSystem, cchFallback);
+    EXPECT_EQ(ERROR_MORE_DATA,
+              Platform::Fallback::RegEnumKeyExW(opened.Get(), 0, szFallback, &cchShort, NULL, NULL, NULL, NULL));
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS,
+              Platform::Fallback::RegEnumKeyExW(opened.Get(), 1, szFallback, &cchFallback, NULL, NULL, NULL, NULL));
+
+    for (LPCWSTR psz : { L"%SystemRoot%\\写真", L"表示", L"" })
+    {
+        EXPECT_EQ(ExpandEnvironmentStringsW(psz, NULL, 0), Platform::Fallback::ExpandEnvironmentStringsW(psz, NULL, 0));
+        EXPECT_EQ(ExpandEnvironmentStringsW(psz, szSystem, MAX_PATH),
+                  Platform::Fallback::ExpandEnvironmentStringsW(psz, szFallback, MAX_PATH));
+        EXPECT_STREQ(szSystem, szFallback);
+    }
+
+    opened.Close();
+    sub.Close();
+    key.Close();
+    RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
 }
