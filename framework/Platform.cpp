@@ -31,7 +31,7 @@ BOOL PlatformLookup::ToCodePage(LPCWSTR psz, CString& str)
     return TRUE;
 }
 
-BOOL PlatformLookup::ToNarrow(LPCWSTR psz, CString& str, BOOL* pbExtended)
+BOOL PlatformLookup::ToNarrow(LPCWSTR psz, CString& str)
 {
     std::wstring strWide = psz != NULL ? psz : L"";
     BOOL bExtended = strWide.compare(0, 4, L"\\\\?\\") == 0;
@@ -39,8 +39,6 @@ BOOL PlatformLookup::ToNarrow(LPCWSTR psz, CString& str, BOOL* pbExtended)
         strWide = L"\\\\" + strWide.substr(8);
     else if (bExtended)
         strWide = strWide.substr(4);
-    if (pbExtended != NULL)
-        *pbExtended = bExtended;
     return ToCodePage(strWide.c_str(), str);
 }
 
@@ -349,18 +347,6 @@ BOOL Platform::IsWow64Process(HANDLE hProcess, PBOOL pbWow64)
         return pfn(hProcess, pbWow64);
     *pbWow64 = FALSE;
     return TRUE;
-}
-
-// 98 and 2000. Before them it fails (0, ERROR_CALL_NOT_IMPLEMENTED): the caller keeps the
-// name it has.
-DWORD Platform::GetLongPathNameA(LPCSTR pszShort, LPSTR pszLong, DWORD cchLong)
-{
-    typedef DWORD(WINAPI * Fn)(LPCSTR, LPSTR, DWORD);
-    static const Fn pfn = Lookup<Fn>("kernel32.dll", "GetLongPathNameA");
-    if (pfn != NULL)
-        return pfn(pszShort, pszLong, cchLong);
-    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return 0;
 }
 
 UINT Platform::GetWindowsDirectoryW(LPWSTR psz, UINT cch)

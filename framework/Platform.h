@@ -58,7 +58,6 @@ namespace Platform
     UINT GetSystemWow64DirectoryW(LPWSTR psz, UINT cch);
     // Where the system lacks it: TRUE, and not under WoW64.
     BOOL IsWow64Process(HANDLE hProcess, PBOOL pbWow64);
-    DWORD GetLongPathNameA(LPCSTR pszShort, LPSTR pszLong, DWORD cchLong);
 
     // Kernel32's classic wide functions, working on 9x too.
     UINT GetWindowsDirectoryW(LPWSTR psz, UINT cch);

@@ -32,7 +32,7 @@ namespace PlatformLookup
     BOOL ToCodePage(LPCWSTR psz, CString& str);
     // A wide name for a narrow function of 9x: the "\\?\" forms become plain (bExtended tells
     // they were), and a name the code page cannot hold unchanged fails, as '?' is a wildcard.
-    BOOL ToNarrow(LPCWSTR psz, CString& str, BOOL* pbExtended = NULL);
+    BOOL ToNarrow(LPCWSTR psz, CString& str);
 
     // A text result in the wide functions' terms: the length written, or, when cch is too
     // small, the size needed with the terminator; 0 when there is none.
