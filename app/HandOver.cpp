@@ -217,12 +217,8 @@ void DeleteAtRestart9x(const std::vector<std::wstring>& astrPaths)
 }
 }
 
-CHandOver::CHandOver() : m_bNT(FALSE)
+CHandOver::CHandOver() : m_bNT(!Platform::IsWin9x())
 {
-    OSVERSIONINFOA osvi;
-    ZeroMemory(&osvi, sizeof(osvi));
-    osvi.dwOSVersionInfoSize = sizeof(osvi);
-    m_bNT = ::GetVersionExA(&osvi) && osvi.dwPlatformId == VER_PLATFORM_WIN32_NT;
     m_strModule = PathRules::ComparablePath(PathRules::PlainPath(ModulePath(m_bNT)));
 
     // The folders as the removal will see them: a value it would not remove (unknown, or
@@ -316,10 +312,7 @@ BOOL CHandOver::PlaceCopy()
         return FALSE;
     m_strCopy = strCopy;
     // A read-only copy might outlast the deletion at the restart.
-    if (m_bNT)
-        ::SetFileAttributesW(m_strCopy.c_str(), FILE_ATTRIBUTE_NORMAL);
-    else
-        ::SetFileAttributesA(Ansi(m_strCopy), FILE_ATTRIBUTE_NORMAL);
+    Platform::SetFileAttributesW(m_strCopy.c_str(), FILE_ATTRIBUTE_NORMAL);
     return TRUE;
 }
 

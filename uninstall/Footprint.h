@@ -2,28 +2,31 @@
 
 #include <windows.h>
 
-// The Start-menu names are needed narrow and wide; each is spelled once.
+// The product and Start-menu names are needed narrow and wide; each is spelled once.
 #define FOOTPRINT_WIDE_(text) L##text
 #define FOOTPRINT_WIDE(text) FOOTPRINT_WIDE_(text)
 #define FOOTPRINT_PROGRAMS_9X "ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ"
 #define FOOTPRINT_PROGRAMS_NT4 "Profiles\\All Users\\" FOOTPRINT_PROGRAMS_9X
 #define FOOTPRINT_PRODUCT_FOLDER "\\オルヴァリス"
+#define FOOTPRINT_PRODUCT_NAME "Orvalis"
+#define FOOTPRINT_MAKER_NAME "Halvik"
 
 // What the installation leaves on a machine, named once: the page shows it, the uninstall
 // removes it, the hand-over and the protected list keep clear of it.
 namespace Footprint
 {
 // Below HKEY_LOCAL_MACHINE\SOFTWARE: the maker's key, and the product's key below it.
-const char kMakerKey[] = "Halvik";
-const char kProductName[] = "Orvalis";
-const char kProductKey[] = "Halvik\\Orvalis";
+const char kMakerKey[] = FOOTPRINT_MAKER_NAME;
+const char kProductName[] = FOOTPRINT_PRODUCT_NAME;
+const WCHAR kProductNameW[] = FOOTPRINT_WIDE(FOOTPRINT_PRODUCT_NAME);
+const char kProductKey[] = FOOTPRINT_MAKER_NAME "\\" FOOTPRINT_PRODUCT_NAME;
 const char kInstallFolderValue[] = "InstallFolder";
 const char kAlbumFolderValue[] = "AlbumFolder";
 // The product's registration with Add/Remove Programs is kProductName below this key.
 const char kUninstallKey[] = "Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // Held by the running application.
-const char kMutexName[] = "Orvalis@Halvik";
+const char kMutexName[] = FOOTPRINT_PRODUCT_NAME "@" FOOTPRINT_MAKER_NAME;
 
 // The companion program in the installation folder, started once before the removal.
 const char kCompanionFile[] = "\\OrvalisKicker.exe";
@@ -44,6 +47,8 @@ const char kDesktopShortcut[] = "%s\\オルヴァリス.lnk";
 const char kStartupShortcut[] = "%s\\オルヴァリス ドライブ監視プログラム.lnk";
 }
 
+#undef FOOTPRINT_MAKER_NAME
+#undef FOOTPRINT_PRODUCT_NAME
 #undef FOOTPRINT_PRODUCT_FOLDER
 #undef FOOTPRINT_PROGRAMS_NT4
 #undef FOOTPRINT_PROGRAMS_9X

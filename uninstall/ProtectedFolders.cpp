@@ -255,7 +255,7 @@ void CProtectedFolders::AddRegisteredPrograms()
         ForEachSubKey(hRoot, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
                       [this](HKEY hKey, const std::wstring& strName) {
             // The product's own registration goes after its folders.
-            if (!SameText(strName, L"Orvalis"))
+            if (!SameText(strName, Footprint::kProductNameW))
                 Add(m_folders, RegText(hKey, L"InstallLocation"));
         });
     }

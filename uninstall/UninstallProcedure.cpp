@@ -5,7 +5,6 @@
 #include <string>
 
 #include "framework/KernelHandle.h"
-#include "framework/Wide.h"
 #include "registry/RegistryKey.h"
 #include "uninstall/Footprint.h"
 #include "uninstall/PathRules.h"
@@ -118,7 +117,7 @@ BOOL CUninstallProcedure::RemoveAlbum() const
         return FALSE;
     if (!strInstall.empty() && PathRules::SameText(strAlbum, strInstall))
         return FALSE;
-    return RemoveFolderAt(strAlbum, std::wstring());
+    return CTreeRemover::RemoveFolder(strAlbum, std::wstring());
 }
 
 // Counts two when the album is the installation folder and goes with it. With the box
@@ -133,7 +132,7 @@ int CUninstallProcedure::RemoveInstallFolder() const
     const BOOL bAlbumIsInstall = !strAlbum.empty() && PathRules::SameText(strAlbum, strInstall);
     if (m_bDeleteAlbum)
     {
-        if (!RemoveFolderAt(strInstall, std::wstring()))
+        if (!CTreeRemover::RemoveFolder(strInstall, std::wstring()))
             return 0;
         return bAlbumIsInstall ? 2 : 1;
     }
@@ -142,22 +141,7 @@ int CUninstallProcedure::RemoveInstallFolder() const
     if (!bAlbumPlaced || bAlbumIsInstall || bAlbumHoldsInstall)
         return 0;
     const std::wstring strKeep = strAlbum.empty() ? std::wstring() : KeptName(strInstall, strAlbum);
-    return RemoveFolderAt(strInstall, strKeep) ? 1 : 0;
-}
-
-// NT takes the names as they are; on 9x a name must be code-page text, and one that is not
-// cannot be told apart from the one its narrow form names. The record's path goes on as it
-// is once it has come back unchanged through the code page.
-BOOL CUninstallProcedure::RemoveFolderAt(const std::wstring& strPath, const std::wstring& strKeep) const
-{
-    if (!m_bNT)
-    {
-        std::wstring strBack, strKeepBack;
-        if (!Wide::FromAnsi(Wide::ToAnsi(strPath.c_str()), strBack) || strBack != strPath
-            || !Wide::FromAnsi(Wide::ToAnsi(strKeep.c_str()), strKeepBack) || strKeepBack != strKeep)
-            return FALSE;
-    }
-    return CTreeRemover::RemoveFolder(strPath, strKeep);
+    return CTreeRemover::RemoveFolder(strInstall, strKeep) ? 1 : 0;
 }
 
 // 9x and NT 4 keep the Start menu below the Windows folder; NT 5 and later name it through

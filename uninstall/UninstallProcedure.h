@@ -29,8 +29,6 @@ private:
     BOOL RemoveRegistration() const;
     void DeleteShortcuts() const;
 
-    BOOL RemoveFolderAt(const std::wstring& strPath, const std::wstring& strKeep) const;
-
     // Data
     HWND m_hWnd;
     BOOL m_bDeleteAlbum;

@@ -71,10 +71,13 @@ BOOL HoldsOnly(const CString& strPath, const std::wstring& strKeep)
 // Depth first without recursion, like the NT walk, so that no depth of tree can exhaust the stack.
 BOOL Walk9x::RemoveFolder(const std::wstring& strPath, const std::wstring& strKeep)
 {
+    // A name the code page cannot hold cannot be told apart from the one its narrow form
+    // names: neither the folder nor a kept name may be such a one.
     const CString strTop = Wide::ToAnsi(strPath.c_str());
-    std::wstring strBack;
-    if (!Wide::FromAnsi(strTop, strBack) || strBack != strPath)
-        return FALSE;   // the code page cannot name it
+    std::wstring strBack, strKeepBack;
+    if (!Wide::FromAnsi(strTop, strBack) || strBack != strPath
+        || !Wide::FromAnsi(Wide::ToAnsi(strKeep.c_str()), strKeepBack) || strKeepBack != strKeep)
+        return FALSE;
     DWORD dwAttributes = ::GetFileAttributesA(strTop);
     if (dwAttributes == INVALID_FILE_ATTRIBUTES || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0
         || IsLink(dwAttributes))
