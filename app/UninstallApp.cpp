@@ -1,15 +1,61 @@
 #include "UninstallApp.h"
 
+#include "CommandLine.h"
+#include "ExitCode.h"
 #include "HandOver.h"
 #include "UninstallDlg.h"
+#include "UninstallLog.h"
+#include "framework/FileException.h"
+#include "framework/KernelHandle.h"
+#include "framework/MessageBox.h"
+#include "uninstall/PropPage1.h"
+#include "uninstall/UninstallProcedure.h"
 
 CUninstallApp theApp;
+
+namespace
+{
+const char kUsage[] =
+    "使い方： OrvalisUninstaller.exe [ｽｲｯﾁ]\r\n\r\n"
+    "/S\t画面を表示せずにｱﾝｲﾝｽﾄｰﾙします。\r\n"
+    "\t(/VERYSILENT、/QUIET、/QN も同じです)\r\n"
+    "/SILENT\t進行状況だけを表示します。(/PASSIVE も同じです)\r\n"
+    "/DELETEALBUM\tｱﾙﾊﾞﾑも削除します。\r\n"
+    "/KEEPALBUM\tｱﾙﾊﾞﾑを残します。(/S では既定です)\r\n"
+    "/LOG[=ﾌｧｲﾙ]\tﾛｸﾞを記録します。\r\n"
+    "/SUPPRESSMSGBOXES、/NORESTART\t受け付けます。(再起動はしません)\r\n"
+    "/?\tこの説明を表示します。\r\n\r\n"
+    "終了ｺｰﾄﾞ：\r\n"
+    "0\t完全に削除しました。(ｲﾝｽﾄｰﾙされていない場合も)\r\n"
+    "1602\t実行せずに終了しました。\r\n"
+    "1603\t削除できなかったものがあります。\r\n"
+    "1618\tオルヴァリスが起動しています。\r\n"
+    "1639\tｺﾏﾝﾄﾞ ﾗｲﾝが正しくありません。";
+
+int ExitCodeOf(CPropPage1::EResult result)
+{
+    switch (result)
+    {
+    case CPropPage1::kNotInstalled:
+    case CPropPage1::kComplete:
+        return ExitCode::kComplete;
+    case CPropPage1::kApplicationRunning:
+        return ExitCode::kApplicationRunning;
+    case CPropPage1::kIncomplete:
+        return ExitCode::kIncomplete;
+    case CPropPage1::kNotRun:
+    case CPropPage1::kCancelled:
+        break;
+    }
+    return ExitCode::kCancelled;
+}
+}
 
 BEGIN_MESSAGE_MAP(CUninstallApp, CWinApp)
     ON_COMMAND(ID_HELP, CWinApp::OnHelp)
 END_MESSAGE_MAP()
 
-CUninstallApp::CUninstallApp()
+CUninstallApp::CUninstallApp() : m_nExitCode(ExitCode::kComplete)
 {
 }
 
@@ -17,16 +63,84 @@ CUninstallApp::CUninstallApp()
 // when a copy of the program has taken over.
 BOOL CUninstallApp::InitInstance()
 {
+    CCommandLine commandLine;
+    commandLine.Parse();
+    CUninstallLog log;
+    if (commandLine.WantsLog() && log.Open(commandLine.LogPath()))
+        log.Start();
+    if (!commandLine.IsValid() || commandLine.WantsUsage())
+    {
+        if (!commandLine.IsUnattended() || commandLine.WantsUsage())
+            ShowUsage();
+        m_nExitCode = commandLine.IsValid() ? ExitCode::kComplete : ExitCode::kBadCommandLine;
+        log.Finish(commandLine.IsValid() ? L"usage shown" : L"bad command line, nothing removed", m_nExitCode);
+        return FALSE;
+    }
+
     CHandOver handOver;
     if (handOver.Run())
+    {
+        log.Line(L"Handed over to a copy in the temporary folder");
         return FALSE;
+    }
 
+    if (commandLine.IsUnattended())
+        m_nExitCode = RunUnattended(commandLine, log);
+    else
+        m_nExitCode = RunInteractive(commandLine);
+    static const LPCWSTR kOutcomes[] = { L"complete", L"cancelled, nothing removed", L"incomplete",
+                                         L"the application is running, nothing removed" };
+    const int nOutcome = m_nExitCode == ExitCode::kComplete      ? 0
+                       : m_nExitCode == ExitCode::kCancelled     ? 1
+                       : m_nExitCode == ExitCode::kIncomplete    ? 2
+                                                                 : 3;
+    log.Finish(kOutcomes[nOutcome], m_nExitCode);
+    return FALSE;
+}
+
+int CUninstallApp::ExitInstance()
+{
+    CWinApp::ExitInstance();
+    return m_nExitCode;
+}
+
+// The same procedure as a press of Execute, but for the confirmation and every box: a file
+// error that would show the framework's box ends the run as incomplete instead.
+int CUninstallApp::RunUnattended(const CCommandLine& commandLine, CUninstallLog& log)
+{
+    CKernelHandle mutex;
+    if (!CUninstallProcedure::ClaimApplication(mutex))
+        return ExitCode::kApplicationRunning;
+    CUninstallProcedure procedure(NULL, commandLine.DeletesAlbum(), &log);
+    try
+    {
+        procedure.Run();
+    }
+    catch (CFileException* e)
+    {
+        log.Failure(L"File error, the run ended", static_cast<DWORD>(e->m_lOsError));
+        e->Delete();
+        mutex.Detach();
+        return ExitCode::kIncomplete;
+    }
+    // As after a press, the mutex stays held until the program ends.
+    mutex.Detach();
+    return procedure.IsComplete() ? ExitCode::kComplete : ExitCode::kIncomplete;
+}
+
+int CUninstallApp::RunInteractive(const CCommandLine& commandLine)
+{
     Enable3dControls();
 
-    CUninstallDlg dlg;
+    CUninstallDlg dlg(NULL, commandLine.DeletesAlbum());
     m_pMainWnd = &dlg;
     dlg.DoModal();
     // The dialog's window is gone and the object goes with this scope.
     m_pMainWnd = NULL;
-    return FALSE;
+    return ExitCodeOf(dlg.m_pPage ? dlg.m_pPage->Result() : CPropPage1::kNotRun);
+}
+
+void CUninstallApp::ShowUsage()
+{
+    AfxMessageBox(kUsage, MB_OK | MB_ICONINFORMATION);
 }

@@ -2,15 +2,27 @@
 
 #include "framework/WinApp.h"
 
-// The application: one modal run of the main dialog, then the process ends.
+class CCommandLine;
+class CUninstallLog;
+
+// The application: one modal run of the main dialog, or one unattended run, then the process
+// ends with an exit code that deployment tools read.
 class CUninstallApp : public CWinApp
 {
 public:
     CUninstallApp();
 
     BOOL InitInstance() override;
+    int ExitInstance() override;
 
     DECLARE_MESSAGE_MAP()
+
+private:
+    int RunUnattended(const CCommandLine& commandLine, CUninstallLog& log);
+    int RunInteractive(const CCommandLine& commandLine);
+    static void ShowUsage();
+
+    int m_nExitCode;
 };
 
 extern CUninstallApp theApp;

@@ -19,7 +19,7 @@ BEGIN_MESSAGE_MAP(CUninstallDlg, CDialog)
     ON_WM_ACTIVATE()
 END_MESSAGE_MAP()
 
-CUninstallDlg::CUninstallDlg(CWnd* pParent) : CDialog(IDD, pParent)
+CUninstallDlg::CUninstallDlg(CWnd* pParent, BOOL bDeleteAlbum) : CDialog(IDD, pParent), m_bDeleteAlbum(bDeleteAlbum)
 {
     m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
@@ -57,6 +57,7 @@ BOOL CUninstallDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
     m_pPage.reset(new CPropPage1);
+    m_pPage->m_bDeleteAlbum = m_bDeleteAlbum;
     m_sheet.AddPage(m_pPage.get());
 
     RECT rcClient;

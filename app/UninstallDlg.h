@@ -13,7 +13,8 @@ class CPropPage1;
 class CUninstallDlg : public CDialog
 {
 public:
-    explicit CUninstallDlg(CWnd* pParent = NULL);
+    // bDeleteAlbum: how the page's album box is first set.
+    explicit CUninstallDlg(CWnd* pParent = NULL, BOOL bDeleteAlbum = TRUE);
     ~CUninstallDlg() override;
 
     enum { IDD = IDD_UNINSTALL_DIALOG };
@@ -23,6 +24,7 @@ public:
     std::unique_ptr<CPropPage1> m_pPage;
     CButton m_btnExit;
     HICON m_hIcon;
+    BOOL m_bDeleteAlbum;
 
     BOOL OnInitDialog() override;
 

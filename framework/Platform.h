@@ -105,6 +105,11 @@ namespace Platform
     LONG RegQueryValueExW(HKEY hKey, LPCWSTR pszName, LPDWORD pReserved, LPDWORD pdwType, LPBYTE pData,
                           LPDWORD pcbData);
 
+    // The process (PlatformProcess.cpp): its command line, wide where the system has it, and
+    // the user it runs for.
+    std::wstring CommandLine();
+    std::wstring UserName();
+
     // Shell32, SHFolder, userenv and user32 (PlatformShell.cpp).
     BOOL GetProfilesDirectoryW(LPWSTR psz, LPDWORD pcch);
     HRESULT SHGetFolderPathW(HWND hWnd, int nFolder, HANDLE hToken, DWORD dwFlags, LPWSTR pszPath);

@@ -20,7 +20,7 @@ const char kBody[] = "\r\n  にインストールされている\r\nオルヴァ
                      "やめる場合は終了ボタンを押してください。\r\n\r\n"
                      "注意：アンインストールを実行すると\r\nアルバムデータも削除されてしまいます。\r\n";
 const char kAlbumNote[] = "削除したくない場合は、下のチェックをはずして下さい。\r\n";
-const char kNotInstalled[] = "\r\n\r\nオルヴァリス\r\nがインストールされていません。";
+const char kNotInstalledText[] = "\r\n\r\nオルヴァリス\r\nがインストールされていません。";
 
 const char kMsgRunning[] = "オルヴァリスが起動しています。終了させてから実行してください。";
 const char kMsgConfirm[] = "ｱﾝｲﾝｽﾄｰﾙを実行します。よろしいですか？";
@@ -48,7 +48,7 @@ BEGIN_MESSAGE_MAP(CPropPage1, CPropertyPage)
     ON_BN_CLICKED(IDC_BUTTON_EXECUTE, OnExecute)
 END_MESSAGE_MAP()
 
-CPropPage1::CPropPage1() : CPropertyPage(IDD), m_bDeleteAlbum(TRUE), m_bRunning(FALSE)
+CPropPage1::CPropPage1() : CPropertyPage(IDD), m_bDeleteAlbum(TRUE), m_bRunning(FALSE), m_result(kNotRun)
 {
 }
 
@@ -84,7 +84,8 @@ BOOL CPropPage1::OnInitDialog()
     }
     else
     {
-        m_editMessage.SetWindowText(kNotInstalled);
+        m_editMessage.SetWindowText(kNotInstalledText);
+        m_result = kNotInstalled;
         CWnd* pButton = GetDlgItem(IDC_BUTTON_EXECUTE);
         if (pButton != NULL)
             pButton->EnableWindow(FALSE);
@@ -109,11 +110,24 @@ void CPropPage1::OnExecute()
     // exits; an early return or a file exception closes it, so that a later press does not
     // mistake our own handle for a running application.
     CKernelHandle mutex;
-    if (!ClaimApplication(mutex) || !ConfirmRun())
+    if (!CUninstallProcedure::ClaimApplication(mutex))
+    {
+        m_result = kApplicationRunning;
+        AfxMessageBox(kMsgRunning, MB_OK);
         return;
+    }
+    if (!ConfirmRun())
+    {
+        m_result = kCancelled;
+        return;
+    }
     CWaitCursor wait;
     UpdateData(TRUE);
-    ShowResult(CUninstallProcedure(m_hWnd, m_bDeleteAlbum).Run());
+    // A file exception that ends the run leaves it incomplete.
+    m_result = kIncomplete;
+    CUninstallProcedure procedure(m_hWnd, m_bDeleteAlbum);
+    ShowResult(procedure.Run());
+    m_result = procedure.IsComplete() ? kComplete : kIncomplete;
     m_btnExecute.EnableWindow(FALSE);
     mutex.Detach();
 }
@@ -124,21 +138,6 @@ void CPropPage1::FocusTabs()
     HWND hTab = reinterpret_cast<HWND>(::SendMessageA(::GetParent(m_hWnd), PSM_GETTABCONTROL, 0, 0));
     if (hTab != NULL)
         ::SetFocus(hTab);
-}
-
-// FALSE, after saying so, when the application runs.
-BOOL CPropPage1::ClaimApplication(CKernelHandle& mutex)
-{
-    HANDLE hMutex = ::CreateMutexA(NULL, TRUE, Footprint::kMutexName);
-    DWORD dwError = ::GetLastError();
-    mutex = CKernelHandle(hMutex);
-    // Access denied means the mutex exists under another account: the application runs.
-    if (hMutex != NULL ? dwError == ERROR_ALREADY_EXISTS : dwError == ERROR_ACCESS_DENIED)
-    {
-        AfxMessageBox(kMsgRunning, MB_OK);
-        return FALSE;
-    }
-    return TRUE;
 }
 
 BOOL CPropPage1::ConfirmRun()

@@ -21,6 +21,10 @@ public:
 
     BOOL OnInitDialog() override;
 
+    // What the presses so far came to, for the program's exit code.
+    enum EResult { kNotRun, kNotInstalled, kApplicationRunning, kCancelled, kComplete, kIncomplete };
+    EResult Result() const { return m_result; }
+
     // Message handlers
 public:
     afx_msg void OnExecute();
@@ -33,13 +37,13 @@ public:
 protected:
     // TRUE while a press runs, so that another press cannot start a second run.
     BOOL m_bRunning;
+    EResult m_result;
 
     void DoDataExchange(CDataExchange* pDX) override;
 
 private:
     // The steps of a press around the procedure.
     void FocusTabs();
-    BOOL ClaimApplication(CKernelHandle& mutex);
     BOOL ConfirmRun();
     void ShowResult(int nCount);
 

@@ -574,6 +574,15 @@ protected:
         return answer == IDYES ? m_driver.WaitForMessageBox(20000) : nullptr;
     }
 
+    // Exit, and the exit code deployment tools would read.
+    void ExitProgram(DWORD exitCode)
+    {
+        EXPECT_TRUE(m_driver.Click(IDCANCEL)) << "Exit cannot be pressed";
+        DWORD code = 0;
+        EXPECT_TRUE(m_driver.WaitForExit(CUiDriver::kTimeoutMs, &code));
+        EXPECT_EQ(exitCode, code);
+    }
+
     // No further box comes up: the procedure returned. A bounded look, as a user would.
     void ExpectNoBoxFollows()
     {
@@ -787,6 +796,8 @@ TEST_P(UninstallTest, EarlyReturns_RemoveNothingAndLeaveExecuteToPressAgain)
     }
     EXPECT_TRUE(IsWindowEnabled(Execute()));
     EXPECT_EQ(BST_CHECKED, CUiDriver::CheckState(AlbumBox()));
+    // The last press found the application running; pressing No instead gives 1602.
+    ExitProgram(1618);
     ExpectNothingRemoved();
     EXPECT_FALSE(FileExists(kKickerLog)) << "the companion was started";
 }
@@ -1165,17 +1176,24 @@ TEST_P(UninstallFolderTest, InstallFolderHeldByAnotherProgram_NotReportedComplet
         ASSERT_NO_FATAL_FAILURE(StartProgram());
 
         HWND result = Confirm(IDYES);
-        ExpectBox(result, kMsgPartial);  // all but the installation folder
+        ExpectBox(result, kMsgPartial);  // all but the installation folder and its record
         ASSERT_TRUE(m_driver.Answer(result, IDOK));
         ExpectDone(BST_CHECKED);
-        m_driver.Kill();
+        ExitProgram(1603);
 
         EXPECT_TRUE(FileExists(hold == kWorkingFolder ? data : locked));
         EXPECT_FALSE(FileExists(m_albumElsewhere));
         EXPECT_FALSE(FileExists(m_startMenu));
         EXPECT_FALSE(FileExists(m_desktopLink));
-        EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
-        EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        // Kept for a second run, which finds the folders and finishes the removal.
+        EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+        EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        held.reset();
+        ASSERT_TRUE(hold != kWorkingFolder || folderUser.Stop());
+        ASSERT_NO_FATAL_FAILURE(StartProgram());
+        ASSERT_NO_FATAL_FAILURE(RunToResult(kMsgComplete, BST_CHECKED));
+        ExitProgram(0);
+        ExpectFootprintGone();
         ExpectCanaries();
     }
 }
@@ -1325,3 +1343,159 @@ INSTANTIATE_TEST_SUITE_P(PlatformKinds, UninstallTest, ::testing::ValuesIn(kKind
 INSTANTIATE_TEST_SUITE_P(PlatformKinds, UninstallFolderTest, ::testing::Values(kWin7), KindName);
 INSTANTIATE_TEST_SUITE_P(Spellings, UninstallAlbumTest, ::testing::ValuesIn(kAlbumCases),
                          [](const ::testing::TestParamInfo<SAlbumCase>& info) { return std::string(info.param.name); });
+
+// The unattended program, as deployment tools start it: no window at any time, the same
+// removal, and an exit code that tells how it went.
+namespace
+{
+enum EBefore { kInstalled, kAppRunning };
+enum EAfter { kNothingGone, kAllButAlbumGone, kAllGone };
+
+struct SCommandLineCase
+{
+    const char* name;
+    const char* arguments;
+    EBefore before;
+    DWORD exitCode;
+    EAfter after;
+};
+
+const SCommandLineCase kCommandLineCases[] = {
+    { "SilentKeepsTheAlbum", "/S", kInstalled, 0, kAllButAlbumGone },
+    { "AliasesInAnyCase", "-verysilent /SuppressMsgBoxes /NORESTART /keepalbum", kInstalled, 0, kAllButAlbumGone },
+    { "DeleteAlbum", "/QN /DELETEALBUM", kInstalled, 0, kAllGone },
+    { "ApplicationRunning", "/QUIET /DELETEALBUM", kAppRunning, 1618, kNothingGone },
+    { "UnknownSwitch", "/S /X", kInstalled, 1639, kNothingGone },
+    { "LogWithoutPath", "/S \"/LOG=\"", kInstalled, 1639, kNothingGone },
+    { "ValueWhereNoneBelongs", "/S /DELETEALBUM=1", kInstalled, 1639, kNothingGone },
+    { "NotASwitch", "/S C:\\", kInstalled, 1639, kNothingGone },
+    { "ContradictingAlbumSwitches", "/S /DELETEALBUM /KEEPALBUM", kInstalled, 1639, kNothingGone },
+    { "ForgedHandOver", "/S /HandOverFrom:12x", kInstalled, 1639, kNothingGone },
+};
+
+const char kLogFile[] = "C:\\OrvalisTest\\uninstall log.txt";
+}
+
+class UninstallCommandLineTest : public ::testing::WithParamInterface<SCommandLineCase>, public UninstallFixture
+{
+protected:
+    UninstallCommandLineTest() : UninstallFixture(kWin7) {}
+
+    // Runs the program unattended to its end; no window may come up.
+    DWORD RunUnattended(const std::string& arguments)
+    {
+        EXPECT_TRUE(m_driver.Launch(arguments));
+        DWORD exitCode = 0;
+        bool sawWindow = false;
+        EXPECT_TRUE(m_driver.WaitForExitWatching(30000, exitCode, sawWindow)) << "still running";
+        EXPECT_FALSE(sawWindow) << arguments;
+        return exitCode;
+    }
+
+    void ExpectAfter(EAfter after)
+    {
+        if (after == kNothingGone)
+        {
+            ExpectNothingRemoved();
+            return;
+        }
+        EXPECT_EQ(after == kAllButAlbumGone, FileExists(m_albumElsewhere + "\\index.dat"));
+        EXPECT_FALSE(FileExists(kInstallFolder));
+        EXPECT_FALSE(FileExists(m_startMenu));
+        EXPECT_FALSE(FileExists(m_desktopLink));
+        EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+        EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    }
+};
+
+TEST_P(UninstallCommandLineTest, Unattended_ExitCodeTellsHowItWent)
+{
+    const SCommandLineCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    CMutexHolder application;
+    if (c.before == kAppRunning)
+        ASSERT_TRUE(application.Start(kMutexName));
+    EXPECT_EQ(c.exitCode, RunUnattended(c.arguments));
+    ExpectAfter(c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Switches, UninstallCommandLineTest, ::testing::ValuesIn(kCommandLineCases),
+                         [](const ::testing::TestParamInfo<SCommandLineCase>& info) { return std::string(info.param.name); });
+
+// A held file leaves the run incomplete and the installation on record, so that a second run,
+// once the file is let go, finishes it; the log tells both.
+TEST_F(UninstallCommandLineTest, HeldFile_RecordStaysAndASecondRunCompletes)
+{
+    DeleteFileA(kLogFile);
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    const std::string locked = std::string(kInstallFolder) + "\\Data\\a.dat";
+    const std::string arguments = std::string("/S /DELETEALBUM \"/LOG=") + kLogFile + "\"";
+    {
+        CHeldFile held(locked, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        ASSERT_TRUE(held.IsHeld());
+        EXPECT_EQ(1603u, RunUnattended(arguments));
+    }
+    EXPECT_TRUE(FileExists(locked));
+    EXPECT_FALSE(FileExists(m_albumElsewhere));
+    EXPECT_FALSE(FileExists(m_startMenu));
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+
+    EXPECT_EQ(0u, RunUnattended(arguments));
+    ExpectAfter(kAllGone);
+
+    std::string log;
+    ASSERT_TRUE(ReadTextFile(kLogFile, log));
+    DeleteFileA(kLogFile);
+    ASSERT_EQ(0, log.compare(0, 3, "\xEF\xBB\xBF")) << "no byte-order mark";
+    std::vector<std::string> lines;
+    for (size_t at = 3; at < log.size();)
+    {
+        size_t end = log.find("\r\n", at);
+        ASSERT_NE(std::string::npos, end) << "a line without CRLF";
+        lines.push_back(log.substr(at, end - at));
+        at = end + 2;
+    }
+    ASSERT_LT(4u, lines.size());
+    for (const std::string& line : lines)
+    {
+        // "2026-12-08 01:02:03.456  "
+        ASSERT_LT(25u, line.size());
+        EXPECT_TRUE(line[4] == '-' && line[7] == '-' && line[10] == ' ' && line[13] == ':' && line[19] == '.')
+            << line;
+        EXPECT_EQ(std::string::npos, line.find('\n')) << line;
+    }
+    EXPECT_NE(std::string::npos, lines.front().find("OrvalisUninstaller 1.0.1.1; program C:\\OrvalisTest\\"));
+    EXPECT_NE(std::string::npos, lines.front().find("/DELETEALBUM")) << lines.front();
+    auto has = [&](const std::string& text) {
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != l.npos; });
+    };
+    EXPECT_TRUE(has("Outcome: incomplete; exit code 1603"));
+    EXPECT_TRUE(has("Step ended: product settings: kept"));
+    EXPECT_TRUE(has("Folder not removed: C:\\Program Files\\Orvalis"));
+    EXPECT_TRUE(has("Folder already gone: " + m_albumElsewhere));
+    EXPECT_NE(std::string::npos, lines.back().find("Outcome: complete; exit code 0")) << lines.back();
+}
+
+// The usage box answers "/?", and any command line the program does not know when it is not
+// to be unattended; nothing is removed either way.
+TEST_F(UninstallCommandLineTest, UsageBox_ListsSwitchesAndExitCodes)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    for (const auto& run : { std::make_pair("/?", 0u), std::make_pair("/DELETE-ALBUM", 1639u) })
+    {
+        SCOPED_TRACE(run.first);
+        ASSERT_TRUE(m_driver.Launch(run.first));
+        HWND box = m_driver.WaitForMessageBox();
+        ASSERT_TRUE(box != nullptr);
+        EXPECT_EQ(kAppTitle, CUiDriver::Text(box));
+        const std::string text = CUiDriver::MessageBoxText(box);
+        for (const char* item : { "/S", "/SILENT", "/DELETEALBUM", "/KEEPALBUM", "/LOG", "1602", "1603", "1618", "1639" })
+            EXPECT_NE(std::string::npos, text.find(item)) << item;
+        ASSERT_TRUE(m_driver.Answer(box, IDOK));
+        DWORD exitCode = 0;
+        ASSERT_TRUE(m_driver.WaitForExit(CUiDriver::kTimeoutMs, &exitCode));
+        EXPECT_EQ(run.second, exitCode);
+    }
+    ExpectNothingRemoved();
+}

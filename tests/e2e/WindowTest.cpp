@@ -118,7 +118,9 @@ TEST_P(NotInstalledTest, ShowsNotInstalledTextWithControlsDisabled)
     EXPECT_FALSE(m_driver.Click(execute)) << "a user cannot press a disabled Execute";
 
     ASSERT_TRUE(m_driver.Click(IDCANCEL));
-    ASSERT_TRUE(m_driver.WaitForExit());
+    DWORD exitCode = 1;
+    ASSERT_TRUE(m_driver.WaitForExit(CUiDriver::kTimeoutMs, &exitCode));
+    EXPECT_EQ(0u, exitCode) << "nothing installed is nothing left";
     // Reading the display writes nothing: an absent product key is not created.
     EXPECT_EQ(before, RegExport(HKEY_LOCAL_MACHINE, kMakerKey));
 }
@@ -278,7 +280,9 @@ TEST_F(WindowTest, ExitButton_EndsTheProgram)
     StartProgram();
     double start = NowMs();
     ASSERT_TRUE(m_driver.Click(IDCANCEL));
-    EXPECT_TRUE(m_driver.WaitForExit());
+    DWORD exitCode = 0;
+    EXPECT_TRUE(m_driver.WaitForExit(CUiDriver::kTimeoutMs, &exitCode));
+    EXPECT_EQ(1602u, exitCode) << "ended without running the removal";
     printf("[timing] Exit click to process end %.0f ms\n", NowMs() - start);
 }
 

@@ -71,21 +71,21 @@ CUiDriver::~CUiDriver()
         CloseHandle(m_pi.hProcess);
 }
 
-bool CUiDriver::Start(const char* program, const char* workingFolder, bool handOver)
+bool CUiDriver::Launch(const std::string& arguments, const char* program, const char* workingFolder)
 {
     if (IsRunning())
         return false;
     // The program of an earlier start has ended: this start is a fresh one.
     if (m_pi.hProcess)
     {
-        CloseHandle(m_pi.hThread);
+        if (m_pi.hThread)
+            CloseHandle(m_pi.hThread);
         CloseHandle(m_pi.hProcess);
         m_pi = PROCESS_INFORMATION();
     }
-    std::string commandLine = std::string("\"") + program + "\"";
+    std::string commandLine = std::string("\"") + program + "\"" + (arguments.empty() ? "" : " ") + arguments;
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
-    double start = NowMs();
     if (!CreateProcessA(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         workingFolder, &si, &m_pi))
     {
@@ -93,6 +93,25 @@ bool CUiDriver::Start(const char* program, const char* workingFolder, bool handO
         return false;
     }
     m_bOwned = true;
+    m_hMain = nullptr;
+    return true;
+}
+
+bool CUiDriver::WaitForExitWatching(DWORD timeoutMs, DWORD& exitCode, bool& sawWindow)
+{
+    sawWindow = false;
+    const bool ended = WaitUntil([&] {
+        sawWindow = sawWindow || FindTopLevel([](HWND) { return true; }) != nullptr;
+        return !IsRunning();
+    }, timeoutMs);
+    return ended && WaitForExit(0, &exitCode);
+}
+
+bool CUiDriver::Start(const char* program, const char* workingFolder, bool handOver, const std::string& arguments)
+{
+    double start = NowMs();
+    if (!Launch(arguments, program, workingFolder))
+        return false;
     if (!handOver)
         m_hMain = WaitForTopLevel(kMainCaption);
     else

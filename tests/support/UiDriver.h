@@ -27,7 +27,13 @@ public:
     // With handOver the program is to hand over to a copy of itself: once the started
     // process has ended, the window is awaited in a process whose image lies in the
     // temporary folder, and the driver works that process from then on.
-    bool Start(const char* program = kProgram, const char* workingFolder = kStageFolder, bool handOver = false);
+    bool Start(const char* program = kProgram, const char* workingFolder = kStageFolder, bool handOver = false,
+               const std::string& arguments = std::string());
+    // Starts the program without waiting for any window (arguments follow its quoted name).
+    bool Launch(const std::string& arguments, const char* program = kProgram, const char* workingFolder = kStageFolder);
+    // Waits for the launched program to end; sawWindow tells whether any visible window of it
+    // came up meanwhile. False when it is still running after the time limit.
+    bool WaitForExitWatching(DWORD timeoutMs, DWORD& exitCode, bool& sawWindow);
     // Works a program started by someone else: waits for its main window in any process.
     // The program is left running on destruction.
     bool Attach(DWORD timeoutMs = kTimeoutMs);
