@@ -83,7 +83,7 @@ BOOL CUninstallProcedure::ClaimApplication(CKernelHandle& mutex)
 }
 
 // A partial removal can be run again: the product key, which names the folders, and the
-// registration, which offers the uninstall, stay until both folders are gone.
+// registration, which offers the uninstall, stay while a folder that was to go is still there.
 int CUninstallProcedure::Run()
 {
     m_bComplete = TRUE;
@@ -104,8 +104,11 @@ int CUninstallProcedure::Run()
                                  && PathRules::SameText(m_album.Path(), m_install.Path());
             nCount += bAlbumWent ? 2 : 1;
         }
-        bFoldersGone = album != CRemovalListener::kLeft && album != CRemovalListener::kRefused
-                    && install != CRemovalListener::kLeft && install != CRemovalListener::kRefused;
+        // Refused and kept folders would stay in any later run too: only a folder that could
+        // not be removed keeps the record. The installation kept whole for the album is left.
+        bFoldersGone = album != CRemovalListener::kLeft && install != CRemovalListener::kLeft;
+        if (install == CRemovalListener::kKept)
+            m_bComplete = FALSE;
     }
     Begun(CRemovalListener::kStartMenu);
     nCount += Ended(CRemovalListener::kStartMenu, RemoveStartMenu(bInstalled)) ? 1 : 0;
@@ -208,7 +211,11 @@ CRemovalListener::EOutcome CUninstallProcedure::RemoveInstallFolder() const
     const BOOL bAlbumIsInstall = !strAlbum.empty() && PathRules::SameText(strAlbum, strInstall);
     const BOOL bAlbumHoldsInstall = !strAlbum.empty() && PathRules::IsBelow(strAlbum, strInstall);
     if (!bAlbumPlaced || bAlbumIsInstall || bAlbumHoldsInstall)
-        return CRemovalListener::kRefused;
+    {
+        if (m_pListener != NULL)
+            m_pListener->Folder(strInstall, CRemovalListener::kKept);
+        return CRemovalListener::kKept;
+    }
     const std::wstring strKeep = strAlbum.empty() ? std::wstring() : KeptName(strInstall, strAlbum);
     return RemoveFolder(strInstall, strKeep);
 }

@@ -1414,7 +1414,9 @@ TEST_P(UninstallCommandLineTest, Unattended_ExitCodeTellsHowItWent)
     ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
     CMutexHolder application;
     if (c.before == kAppRunning)
+    {
         ASSERT_TRUE(application.Start(kMutexName));
+    }
     EXPECT_EQ(c.exitCode, RunUnattended(c.arguments));
     ExpectAfter(c.after);
 }
