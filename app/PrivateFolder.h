@@ -6,10 +6,11 @@
 
 #include "framework/KernelHandle.h"
 
-// A new folder that the user's unelevated programs can neither add to nor change, held from
-// its creation on: made together with its handle and kept open without delete sharing, so
-// that nobody can rename it or put another folder in its place while it is held. On 9x,
-// which has neither access rights nor folder handles, a plain new folder.
+// A new folder that programs with fewer rights than this one (the user's unelevated ones,
+// when it runs elevated) can neither add to nor change, held from its creation on: made
+// together with its handle and kept open without delete sharing, so that nobody can rename
+// it or put another folder in its place while it is held. On 9x, which has neither access
+// rights nor folder handles, a plain new folder.
 class CPrivateFolder
 {
 public:
