@@ -297,9 +297,9 @@ private:
 
 // One of the user's unelevated programs, which may write into the temporary folder: it watches
 // it for the hand-over's new folder and drops DLLs into it at once, under the names of the
-// libraries the program loads itself at run time (Wine gives the system's own libraries
-// their own dependencies whatever lies beside the program), or replaces the copy there the moment it has been written
-// (with the companion's stand-in, whose log would show it started as the copy).
+// libraries the program loads itself at run time (Wine gives the system's own libraries their
+// own dependencies whatever lies beside the program), or replaces the copy there the moment
+// it has been written (with the companion's stand-in, whose log would show it started as the copy).
 const char kPlantedLog[] = "C:\\OrvalisTest\\planted.log";
 
 class CTempAttacker
