@@ -5,12 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "HeldCopy.h"
+#include "PrivateFolder.h"
+
 // A running program's own file cannot be deleted, so a program that lies in a folder the
 // uninstall removes would leave itself and all that the removal meets after it. Such a
 // program hands over to a copy of itself in a new private folder below the user's
 // temporary folder: it places the copy, starts it with a handle to itself, has the copy
 // and its folder deleted at the next restart, and ends. The copy waits for it to end and
-// then runs as the program always does.
+// then runs as the program always does. This program runs elevated and the user's
+// unelevated programs can write into the temporary folder: folder and copy are held from
+// their creation until the copy has started, and the copy starts only if it is the file
+// written here.
 class CHandOver
 {
 public:
@@ -27,12 +33,12 @@ private:
     BOOL PlaceCopy();
     BOOL StartCopy() const;
     void DeleteAtRestart() const;
-    void Abandon() const;
+    void Abandon();
 
     // Data
     BOOL m_bNT;                              // 9x has only stubs of the wide functions
     std::wstring m_strModule;                // full long path of the running program
     std::vector<std::wstring> m_astrRemoved;  // installation and album folder, full and long
-    std::wstring m_strFolder;                // the private folder, once made
-    std::wstring m_strCopy;                  // the copy in it, once placed
+    CPrivateFolder m_folder;
+    CHeldCopy m_copy;                        // in the folder
 };

@@ -15,6 +15,9 @@ namespace Platform
 {
     // Windows 95, 98 and Me: no links, no NT calls, the wide functions are stubs.
     BOOL IsWin9x();
+    // Takes the program's and the current folder out of the search for libraries, where the
+    // system can (PlatformLoad.cpp); the first thing the program does.
+    void RestrictDllSearch();
 
     // The later functions' own types; the product is compiled with the headers of NT 4.
     enum FileInfoClass
@@ -96,6 +99,7 @@ namespace Platform
     BOOL AddAccessAllowedAceEx(PACL pAcl, DWORD dwRevision, DWORD dwFlags, DWORD dwAccess, PSID pSid);
     BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR pSd, DWORD dwRevision);
     BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR pSd, BOOL bPresent, PACL pAcl, BOOL bDefaulted);
+    BOOL SetSecurityDescriptorOwner(PSECURITY_DESCRIPTOR pSd, PSID pOwner, BOOL bDefaulted);
     BOOL SetSecurityDescriptorControl(PSECURITY_DESCRIPTOR pSd, SECURITY_DESCRIPTOR_CONTROL mask,
                                       SECURITY_DESCRIPTOR_CONTROL bits);
     // The registry's wide functions, working on 9x too (there the text values are converted).

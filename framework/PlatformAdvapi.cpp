@@ -121,6 +121,13 @@ BOOL Platform::SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR pSd, BOOL bPresent
     return pfn != NULL ? pfn(pSd, bPresent, pAcl, bDefaulted) : NotImplemented();
 }
 
+BOOL Platform::SetSecurityDescriptorOwner(PSECURITY_DESCRIPTOR pSd, PSID pOwner, BOOL bDefaulted)
+{
+    typedef BOOL(WINAPI * Fn)(PSECURITY_DESCRIPTOR, PSID, BOOL);
+    static const Fn pfn = LookupAdvapi<Fn>("SetSecurityDescriptorOwner");
+    return pfn != NULL ? pfn(pSd, pOwner, bDefaulted) : NotImplemented();
+}
+
 // Before 2000 nothing is inherited, so there is nothing to protect a list from: success.
 BOOL Platform::SetSecurityDescriptorControl(PSECURITY_DESCRIPTOR pSd, SECURITY_DESCRIPTOR_CONTROL mask,
                                             SECURITY_DESCRIPTOR_CONTROL bits)

@@ -10,14 +10,17 @@
 // conversions between the wide calls and the narrow ones that stand in for them on 9x.
 namespace PlatformLookup
 {
+    // A library of the system's own, from the system folder alone (PlatformLoad.cpp).
+    HMODULE LoadSystemLibrary(LPCSTR pszModule);
+
     // The function of that name in a module, or NULL. Modules the program does not import are
-    // loaded for good: each function is looked up once and kept.
+    // loaded for good, from the system folder: each function is looked up once and kept.
     template <typename F>
     F Lookup(LPCSTR pszModule, LPCSTR pszName, BOOL bLoad = FALSE)
     {
         HMODULE h = ::GetModuleHandleA(pszModule);
         if (h == NULL && bLoad)
-            h = ::LoadLibraryA(pszModule);
+            h = LoadSystemLibrary(pszModule);
         if (h == NULL)
             return NULL;
         // Through a plain function pointer, the one cast that keeps GCC's type check quiet.

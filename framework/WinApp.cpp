@@ -1,6 +1,7 @@
 #include "WinApp.h"
 
 #include "MessageBox.h"
+#include "Platform.h"
 #include "ResourceModule.h"
 #include "Wnd.h"
 #include "res/resource.h"
@@ -143,5 +144,6 @@ int AfxWinMain(HINSTANCE hInstance)
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
+    Platform::RestrictDllSearch();
     return AfxWinMain(hInstance);
 }

@@ -295,6 +295,106 @@ private:
     HANDLE m_h;
 };
 
+// One of the user's unelevated programs, which may write into the temporary folder: it watches
+// it for the hand-over's new folder and drops DLLs into it at once, under the names of the
+// libraries the program loads itself at run time (Wine gives the system's own libraries their
+// own dependencies whatever lies beside the program), or replaces the copy there the moment
+// it has been written (with the companion's stand-in, whose log would show it started as the copy).
+const char kPlantedLog[] = "C:\\OrvalisTest\\planted.log";
+
+class CTempAttacker
+{
+public:
+    enum EMode { kPlantDlls, kSwapCopy };
+
+    explicit CTempAttacker(EMode mode) : m_mode(mode), m_stop(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+        char temp[MAX_PATH] = "";
+        GetTempPathA(MAX_PATH, temp);
+        m_temp = temp;
+        m_before = Folders();
+        m_swap = m_temp + "orvalis-swap.exe";
+        DeleteFileA(kPlantedLog);
+        if (mode == kSwapCopy)
+            CopyFileA(kKickerSource, m_swap.c_str(), FALSE);
+        m_thread = std::thread([this] { Run(); });
+    }
+    ~CTempAttacker()
+    {
+        SetEvent(m_stop);
+        m_thread.join();
+        CloseHandle(m_stop);
+        DeleteFileA(m_swap.c_str());
+        DeleteFileA(kPlantedLog);
+    }
+    CTempAttacker(const CTempAttacker&) = delete;
+    CTempAttacker& operator=(const CTempAttacker&) = delete;
+
+    bool Struck() const { return m_struck; }  // the DLLs were placed, or the copy replaced
+
+private:
+    std::vector<std::string> Folders() const
+    {
+        std::vector<std::string> folders;
+        WIN32_FIND_DATAA fd;
+        HANDLE find = FindFirstFileA((m_temp + "OrvalisUninstaller.*").c_str(), &fd);
+        for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &fd))
+        {
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                folders.push_back(m_temp + fd.cFileName);
+        }
+        if (find != INVALID_HANDLE_VALUE)
+            FindClose(find);
+        return folders;
+    }
+
+    std::string NewFolder() const
+    {
+        for (const std::string& folder : Folders())
+        {
+            if (std::find(m_before.begin(), m_before.end(), folder) == m_before.end())
+                return folder;
+        }
+        return "";
+    }
+
+    void Run()
+    {
+        HANDLE change = FindFirstChangeNotificationA(m_temp.c_str(), FALSE, FILE_NOTIFY_CHANGE_DIR_NAME);
+        const HANDLE waits[] = { change, m_stop };
+        std::string folder;
+        while (change != INVALID_HANDLE_VALUE && folder.empty()
+               && WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0)
+        {
+            folder = NewFolder();
+            FindNextChangeNotification(change);
+        }
+        if (change != INVALID_HANDLE_VALUE)
+            FindCloseChangeNotification(change);
+        if (folder.empty())
+            return;
+        if (m_mode == kPlantDlls)
+        {
+            for (const char* name : { "userenv.dll", "shfolder.dll" })
+                m_struck = CopyFileA("C:\\OrvalisTest\\planted_dll.dll", (folder + "\\" + name).c_str(), FALSE) || m_struck;
+            return;
+        }
+        // Once the copy is there, over and over until the hand-over is long past.
+        const std::string copy = folder + "\\OrvalisUninstaller.exe";
+        for (const double deadline = NowMs() + 2000; !m_struck && NowMs() < deadline;)
+            m_struck = GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES
+                    && MoveFileExA(m_swap.c_str(), copy.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+
+    const EMode m_mode;
+    HANDLE m_stop;
+    std::string m_temp;
+    std::vector<std::string> m_before;
+    std::string m_swap;
+    std::atomic<bool> m_struck{ false };
+    std::thread m_thread;
+};
+
 // The whole drive and the registry as the program could change them; the test's own log and
 // Wine's own bookkeeping left out.
 struct SSnapshot
@@ -762,6 +862,43 @@ TEST_P(UninstallTest, StartedFromInstallFolder_ACopyRemovesEverythingAndGoesAtRe
     ExpectFootprintGone();
     EXPECT_EQ(std::vector<std::string>({ copy, folder }), DeletionsAtRestart(GetParam().kind, folder));
     EXPECT_EQ(std::vector<std::string>({ "C:\\OTHER.TMP" }), DeletionsAtRestart(GetParam().kind, "C:\\OTHER.TMP"));
+}
+
+class UninstallHandOverTest : public UninstallTest
+{
+};
+
+// The user's unelevated programs can write into the temporary folder: DLLs they drop beside
+// the copy, under the names of libraries the program loads at run time, are never loaded.
+TEST_P(UninstallHandOverTest, StartedFromInstallFolder_DllsPlantedBesideTheCopyNeverLoad)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    CTempAttacker attacker(CTempAttacker::kPlantDlls);
+    ASSERT_NO_FATAL_FAILURE(StartInstalledProgram());
+    m_copyFolder = ParentOf(m_driver.ImagePath());
+    ASSERT_NO_FATAL_FAILURE(RunToResult(kMsgComplete, BST_CHECKED));
+    EXPECT_TRUE(attacker.Struck()) << "the attacker placed no DLL";
+    std::string loaded;
+    EXPECT_FALSE(ReadTextFile(kPlantedLog, loaded)) << loaded;
+}
+
+// A copy replaced once written never starts: the program starts only the file it wrote, and
+// where that is not the one there it runs from where it lies (its own file then stays).
+TEST_P(UninstallHandOverTest, StartedFromInstallFolder_ACopySwappedOnceWrittenNeverRuns)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    CTempAttacker attacker(CTempAttacker::kSwapCopy);
+    StartInstalledProgram();
+    for (const SKickerRun& run : ReadKickerLog())
+        EXPECT_EQ(std::string::npos, run.commandLine.find("/HandOverFrom")) << "the replacement ran as the copy";
+    ASSERT_FALSE(HasFatalFailure());
+    const std::string image = m_driver.ImagePath();
+    const bool inPlace = lstrcmpiA(image.c_str(), (kInstallFolder + "\\OrvalisUninstaller.exe").c_str()) == 0;
+    printf("[hand-over] the copy %s; the program %s\n", attacker.Struck() ? "was replaced" : "held out",
+           inPlace ? "ran in place" : "handed over");
+    if (!inPlace)
+        m_copyFolder = ParentOf(image);
+    ASSERT_NO_FATAL_FAILURE(RunToResult(inPlace ? kMsgPartial : kMsgComplete, BST_CHECKED));
 }
 
 TEST_P(UninstallTest, EarlyReturns_RemoveNothingAndLeaveExecuteToPressAgain)
@@ -1341,6 +1478,7 @@ std::string KindName(const ::testing::TestParamInfo<SKind>& info)
 
 INSTANTIATE_TEST_SUITE_P(PlatformKinds, UninstallTest, ::testing::ValuesIn(kKinds), KindName);
 INSTANTIATE_TEST_SUITE_P(PlatformKinds, UninstallFolderTest, ::testing::Values(kWin7), KindName);
+INSTANTIATE_TEST_SUITE_P(PlatformKinds, UninstallHandOverTest, ::testing::Values(kKinds[0], kKinds[4]), KindName);
 INSTANTIATE_TEST_SUITE_P(Spellings, UninstallAlbumTest, ::testing::ValuesIn(kAlbumCases),
                          [](const ::testing::TestParamInfo<SAlbumCase>& info) { return std::string(info.param.name); });
 

@@ -115,7 +115,11 @@ bool CUiDriver::Start(const char* program, const char* workingFolder, bool handO
     if (!handOver)
         m_hMain = WaitForTopLevel(kMainCaption);
     else
-        WaitUntil([&] { return !IsRunning() && (m_hMain = FindCopyWindow()) != nullptr; });
+        WaitUntil([&] {
+            // Where the hand-over is abandoned, the started process shows the window itself.
+            m_hMain = IsRunning() ? FindTopLevel([](HWND wnd) { return Text(wnd) == kMainCaption; }) : FindCopyWindow();
+            return m_hMain != nullptr;
+        });
     m_startMs = NowMs() - start;
     if (handOver && m_hMain)
     {

@@ -26,7 +26,8 @@ public:
     // Process
     // With handOver the program is to hand over to a copy of itself: once the started
     // process has ended, the window is awaited in a process whose image lies in the
-    // temporary folder, and the driver works that process from then on.
+    // temporary folder, and the driver works that process from then on; where the hand-over
+    // is abandoned, the window of the started process counts.
     bool Start(const char* program = kProgram, const char* workingFolder = kStageFolder, bool handOver = false,
                const std::string& arguments = std::string());
     // Starts the program without waiting for any window (arguments follow its quoted name).
