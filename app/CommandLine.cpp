@@ -6,8 +6,23 @@
 
 namespace
 {
-const WCHAR kHandOverSwitch[] = L"HandOverFrom:";
-const size_t kHandOverLength = sizeof(kHandOverSwitch) / sizeof(WCHAR) - 1;
+const WCHAR kHandOverFrom[] = L"HandOverFrom:";
+const WCHAR kHandOverTo[] = L"HandOverTo:";
+const WCHAR kHandOverFile[] = L"HandOverFile:";
+
+size_t Length(LPCWSTR psz)
+{
+    size_t n = 0;
+    while (psz[n] != L'\0')
+        ++n;
+    return n;
+}
+
+// Exactly as the original writes them.
+BOOL HasPrefix(const std::wstring& str, LPCWSTR pszPrefix)
+{
+    return str.compare(0, Length(pszPrefix), pszPrefix) == 0;
+}
 
 BOOL IsBlank(WCHAR ch)
 {
@@ -43,7 +58,7 @@ BOOL IsAnyOf(const std::wstring& str, std::initializer_list<LPCWSTR> names)
 
 CCommandLine::CCommandLine()
     : m_bValid(TRUE), m_bUsage(FALSE), m_bUnattended(FALSE), m_bProgress(FALSE), m_album(kAlbumDefault),
-      m_bLog(FALSE), m_nHandOverFrom(0)
+      m_bLog(FALSE), m_nHandOverFrom(0), m_nHandOverTo(0)
 {
 }
 
@@ -59,8 +74,8 @@ void CCommandLine::Parse(const std::wstring& strArguments)
     {
         if (!Take(strArgument))
             m_bValid = FALSE;
-        else if (strArgument.compare(1, kHandOverLength, kHandOverSwitch) != 0)
-            m_strArguments += (m_strArguments.empty() ? L"\"" : L" \"") + strArgument + L"\"";
+        else if (!HasPrefix(strArgument.substr(1), L"HandOver"))
+            m_strArguments += L" \"" + strArgument + L"\"";
     }
 }
 
@@ -70,6 +85,32 @@ BOOL CCommandLine::Take(const std::wstring& strArgument)
     if (strArgument.size() < 2 || (strArgument[0] != L'/' && strArgument[0] != L'-'))
         return FALSE;
     const std::wstring strSwitch = strArgument.substr(1);
+    // The hand-over's own switches: handles in decimal, the way the original writes them,
+    // and the original's own file.
+    for (ULONG_PTR* pValue : { &m_nHandOverFrom, &m_nHandOverTo })
+    {
+        LPCWSTR pszPrefix = pValue == &m_nHandOverFrom ? kHandOverFrom : kHandOverTo;
+        if (!HasPrefix(strSwitch, pszPrefix))
+            continue;
+        const std::wstring strValue = strSwitch.substr(Length(pszPrefix));
+        if (strValue.empty() || strValue.size() > 10 || strValue.find_first_not_of(L"0123456789") != std::wstring::npos
+            || *pValue != 0)
+            return FALSE;
+        unsigned long long n = 0;
+        for (WCHAR ch : strValue)
+            n = n * 10 + (ch - L'0');
+        if (n == 0 || n > 0x7FFFFFFF)
+            return FALSE;
+        *pValue = static_cast<ULONG_PTR>(n);
+        return TRUE;
+    }
+    if (HasPrefix(strSwitch, kHandOverFile))
+    {
+        if (!m_strOriginalFile.empty() || strSwitch.size() == Length(kHandOverFile))
+            return FALSE;
+        m_strOriginalFile = strSwitch.substr(Length(kHandOverFile));
+        return TRUE;
+    }
     const size_t nEquals = strSwitch.find(L'=');
     const std::wstring strName = strSwitch.substr(0, nEquals);
     if (nEquals != std::wstring::npos)
@@ -85,21 +126,6 @@ BOOL CCommandLine::Take(const std::wstring& strArgument)
         m_strLogPath = strSwitch.substr(nFirst, nLast - nFirst);
         m_bLog = TRUE;
         return !m_strLogPath.empty();
-    }
-    if (strSwitch.compare(0, kHandOverLength, kHandOverSwitch) == 0)
-    {
-        // Decimal digits only, the way the original writes its handle.
-        const std::wstring strValue = strSwitch.substr(kHandOverLength);
-        if (strValue.empty() || strValue.size() > 10 || strValue.find_first_not_of(L"0123456789") != std::wstring::npos
-            || m_nHandOverFrom != 0)
-            return FALSE;
-        unsigned long long n = 0;
-        for (WCHAR ch : strValue)
-            n = n * 10 + (ch - L'0');
-        if (n == 0 || n > 0x7FFFFFFF)
-            return FALSE;
-        m_nHandOverFrom = static_cast<ULONG_PTR>(n);
-        return TRUE;
     }
     if (IsAnyOf(strName, { L"S", L"VERYSILENT", L"QUIET", L"QN" }))
         m_bUnattended = TRUE;

@@ -31,9 +31,13 @@ public:
     BOOL WantsLog() const { return m_bLog; }
     // Empty for the default log file.
     const std::wstring& LogPath() const { return m_strLogPath; }
-    // The hand-over's own switch: the original's process handle, or 0.
+    // The hand-over's own switches: the original's process handle and the pipe its answer
+    // goes to (0 when absent), and the original's own file.
     ULONG_PTR HandOverFrom() const { return m_nHandOverFrom; }
-    // The user's switches again, for a copy that is to run as this program was asked to.
+    ULONG_PTR HandOverTo() const { return m_nHandOverTo; }
+    const std::wstring& OriginalFile() const { return m_strOriginalFile; }
+    // The user's switches again, each after a blank, for a copy that is to run as this
+    // program was asked to.
     const std::wstring& Arguments() const { return m_strArguments; }
 
     static std::vector<std::wstring> Split(const std::wstring& strArguments);
@@ -51,5 +55,7 @@ private:
     BOOL m_bLog;
     std::wstring m_strLogPath;
     ULONG_PTR m_nHandOverFrom;
-    std::wstring m_strArguments;
+    ULONG_PTR m_nHandOverTo;
+    std::wstring m_strOriginalFile;
+    std::wstring m_strArguments;  // but the hand-over's own
 };

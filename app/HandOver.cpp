@@ -1,9 +1,8 @@
 #include "HandOver.h"
 
-#include <stdlib.h>
-#include <string.h>
-
+#include "CommandLine.h"
 #include "RestartDeletion9x.h"
+#include "UninstallLog.h"
 #include "framework/KernelHandle.h"
 #include "framework/Platform.h"
 #include "framework/String.h"
@@ -12,14 +11,21 @@
 #include "uninstall/FolderRecord.h"
 #include "uninstall/Footprint.h"
 #include "uninstall/PathRules.h"
+#include "uninstall/TreeRemover.h"
 
 namespace
 {
-// The copy's argument: the original's process handle, inherited, in decimal.
-const char kWaitSwitch[] = "/HandOverFrom:";
-// The original ends as soon as the copy runs, and the removal comes after the user's
-// confirmation; a forged handle costs no more than this.
+// The copy's arguments: the original's process handle and the answer pipe's writing end,
+// both inherited, in decimal, and the original's file.
+const char kFromSwitch[] = "/HandOverFrom:";
+const char kToSwitch[] = "/HandOverTo:";
+const WCHAR kFileSwitch[] = L"/HandOverFile:";
+// A copy without an answer pipe was started by no original of this version: a forged
+// handle costs no more than this.
 const DWORD kWaitLimitMs = 5000;
+// The original's file is released a moment after the original ends.
+const DWORD kReleaseAttempts = 50;
+const DWORD kReleasePauseMs = 100;
 
 std::wstring FromAnsi(LPCSTR psz)
 {
@@ -71,8 +77,20 @@ std::wstring TempPath(BOOL bNT)
 }
 }
 
-CHandOver::CHandOver() : m_bNT(!Platform::IsWin9x())
+CHandOver::CHandOver(const CCommandLine& commandLine) : m_bNT(!Platform::IsWin9x())
 {
+    // Only handles that name what they are meant to count: a process, and a pipe's end.
+    DWORD dwExitCode = 0;
+    HANDLE hOriginal = reinterpret_cast<HANDLE>(commandLine.HandOverFrom());
+    if (hOriginal != NULL && ::GetExitCodeProcess(hOriginal, &dwExitCode))
+        m_hOriginal = CKernelHandle(hOriginal);
+    HANDLE hAnswerTo = reinterpret_cast<HANDLE>(commandLine.HandOverTo());
+    if (m_hOriginal.IsValid() && hAnswerTo != NULL && ::GetFileType(hAnswerTo) == FILE_TYPE_PIPE)
+    {
+        m_hAnswerTo = CKernelHandle(hAnswerTo);
+        m_strOriginalFile = PathRules::ComparablePath(commandLine.OriginalFile());
+    }
+
     m_strModule = PathRules::ComparablePath(PathRules::PlainPath(ModulePath(m_bNT)));
 
     // The folders as the removal will see them: a value it would not remove (unknown, or
@@ -90,12 +108,15 @@ CHandOver::CHandOver() : m_bNT(!Platform::IsWin9x())
     product.Close();
 }
 
-BOOL CHandOver::Run()
+BOOL CHandOver::Run(const std::wstring& strArguments)
 {
     WaitForOriginal();
-    if (m_strModule.empty() || !LiesInRemovedFolder(m_strModule))
+    // A copy's original file is spared only where the removal would otherwise reach it.
+    if (!m_strOriginalFile.empty() && !LiesInRemovedFolder(m_strOriginalFile))
+        m_strOriginalFile.clear();
+    if (m_hOriginal.IsValid() || m_strModule.empty() || !LiesInRemovedFolder(m_strModule))
         return FALSE;
-    if (MakePrivateFolder() && PlaceCopy() && StartCopy())
+    if (MakePrivateFolder() && PlaceCopy() && StartCopy(strArguments))
     {
         // The holds on folder and copy go with this object, the copy having started.
         DeleteAtRestart();
@@ -106,20 +127,81 @@ BOOL CHandOver::Run()
     return FALSE;
 }
 
-// Only a handle to a process counts, and the wait has a limit: a forged argument costs a
-// short delay at most. Pseudo-handles are negative and refused.
-void CHandOver::WaitForOriginal() const
+// A copy that answers its original runs at once: the original waits for it. One started
+// without an answer pipe waits, within a limit, for its starter to end.
+void CHandOver::WaitForOriginal()
 {
-    LPCSTR psz = strstr(::GetCommandLineA(), kWaitSwitch);
-    if (psz == NULL)
+    if (!m_hOriginal.IsValid() || m_hAnswerTo.IsValid())
         return;
-    unsigned long ul = strtoul(psz + sizeof(kWaitSwitch) - 1, NULL, 10);
-    HANDLE hOriginal = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(ul));
-    DWORD dwExitCode = 0;
-    if (ul == 0 || ul > 0x7FFFFFFF || !::GetExitCodeProcess(hOriginal, &dwExitCode))
+    ::WaitForSingleObject(m_hOriginal.Get(), kWaitLimitMs);
+    m_hOriginal = CKernelHandle();
+}
+
+int CHandOver::WaitForCopy()
+{
+    DWORD dwCode = 0;
+    DWORD cbRead = 0;
+    if (::ReadFile(m_hAnswer.Get(), &dwCode, sizeof(dwCode), &cbRead, NULL) && cbRead == sizeof(dwCode))
+        return static_cast<int>(dwCode);
+    // The copy ended without an answer (it was ended from outside, say): its own code tells.
+    ::WaitForSingleObject(m_hCopy.Get(), INFINITE);
+    if (!::GetExitCodeProcess(m_hCopy.Get(), &dwCode))
+        dwCode = 1603;
+    return static_cast<int>(dwCode);
+}
+
+void CHandOver::Finish(int nExitCode, BOOL bComplete, CUninstallLog& log)
+{
+    if (!m_hAnswerTo.IsValid())
         return;
-    CKernelHandle original(hOriginal);
-    ::WaitForSingleObject(original.Get(), kWaitLimitMs);
+    // The original's file stays with an incomplete removal, for the retry it offers.
+    const BOOL bRemoveOriginal = bComplete && !m_strOriginalFile.empty();
+    DWORD dwCode = static_cast<DWORD>(nExitCode);
+    DWORD cbWritten = 0;
+    ::WriteFile(m_hAnswerTo.Get(), &dwCode, sizeof(dwCode), &cbWritten, NULL);
+    m_hAnswerTo = CKernelHandle();
+    if (bRemoveOriginal)
+    {
+        ::WaitForSingleObject(m_hOriginal.Get(), INFINITE);
+        RemoveOriginalFile(log);
+    }
+}
+
+// The file, then each folder that stayed only for it, up to the removed folder it lies in.
+BOOL CHandOver::RemoveOriginalFile(CUninstallLog& log) const
+{
+    std::vector<std::wstring> astrLeft;
+    BOOL bGone = FALSE;
+    for (DWORD i = 0; i < kReleaseAttempts && !bGone; ++i)
+    {
+        if (i > 0)
+            ::Sleep(kReleasePauseMs);
+        bGone = CTreeRemover::RemoveFile(Ansi(m_strOriginalFile));
+    }
+    if (!bGone)
+    {
+        log.Failure(L"Could not remove " + m_strOriginalFile, ::GetLastError());
+        astrLeft.push_back(m_strOriginalFile);
+    }
+    for (std::wstring strFolder = PathRules::ParentPath(m_strOriginalFile); LiesInRemovedFolder(strFolder);
+         strFolder = PathRules::ParentPath(strFolder))
+    {
+        if (!astrLeft.empty() || !(m_bNT ? ::RemoveDirectoryW(Wide::ExtendedPath(strFolder).c_str())
+                                           : ::RemoveDirectoryA(Ansi(strFolder))))
+            astrLeft.push_back(strFolder);
+    }
+    if (astrLeft.empty())
+        return TRUE;
+    // Gone at the next restart: the file first, then the folders from the inside out.
+    if (!m_bNT)
+        CRestartDeletion9x::Register(astrLeft);
+    for (const std::wstring& strPath : astrLeft)
+    {
+        if (m_bNT)
+            Platform::MoveFileExW(strPath.c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+        log.Line(L"Deleted at the next restart: " + strPath);
+    }
+    return FALSE;
 }
 
 BOOL CHandOver::LiesInRemovedFolder(const std::wstring& strPath) const
@@ -147,15 +229,31 @@ BOOL CHandOver::PlaceCopy()
 
 // The copy gets an inheritable handle to this process, which no other process can give it
 // the same way, and starts in its own folder, so that it holds no removed folder open.
-BOOL CHandOver::StartCopy() const
+BOOL CHandOver::StartCopy(const std::wstring& strArguments)
 {
     HANDLE hSelf = NULL;
     if (!::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), &hSelf,
                            SYNCHRONIZE | PROCESS_QUERY_INFORMATION, TRUE, 0))
         return FALSE;
     CKernelHandle self(hSelf);
-    char szArgument[48];
-    wsprintfA(szArgument, " %s%lu", kWaitSwitch, static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(hSelf)));
+    // Only the writing end is inherited: with the copy gone, the reading ends without an answer.
+    SECURITY_ATTRIBUTES sa = { sizeof(sa), NULL, TRUE };
+    HANDLE hRead = NULL;
+    HANDLE hWrite = NULL;
+    if (!::CreatePipe(&hRead, &hWrite, &sa, 0))
+        return FALSE;
+    CKernelHandle read(hRead);
+    CKernelHandle write(hWrite);
+    HANDLE hReadOwn = NULL;
+    if (!::DuplicateHandle(::GetCurrentProcess(), hRead, ::GetCurrentProcess(), &hReadOwn, 0, FALSE,
+                           DUPLICATE_SAME_ACCESS))
+        return FALSE;
+    m_hAnswer = CKernelHandle(hReadOwn);
+    read = CKernelHandle();
+    char szArgument[80];
+    wsprintfA(szArgument, " %s%lu %s%lu", kFromSwitch, static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(hSelf)),
+              kToSwitch, static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(hWrite)));
+    const std::wstring strTail = FromAnsi(szArgument) + L" \"" + kFileSwitch + m_strModule + L"\"" + strArguments;
 
     // The copy shows its window the way the user asked this program to.
     STARTUPINFOA own;
@@ -164,7 +262,7 @@ BOOL CHandOver::StartCopy() const
     BOOL bStarted;
     if (m_bNT)
     {
-        std::wstring strCommandLine = L"\"" + m_copy.Path() + L"\"" + FromAnsi(szArgument);
+        std::wstring strCommandLine = L"\"" + m_copy.Path() + L"\"" + strTail;
         STARTUPINFOW si;
         ZeroMemory(&si, sizeof(si));
         si.cb = sizeof(si);
@@ -176,7 +274,7 @@ BOOL CHandOver::StartCopy() const
     else
     {
         const CString strCopy = Ansi(m_copy.Path());
-        std::string strCommandLine = std::string("\"") + static_cast<LPCSTR>(strCopy) + "\"" + szArgument;
+        std::string strCommandLine = std::string("\"") + static_cast<LPCSTR>(strCopy) + "\"" + static_cast<LPCSTR>(Ansi(strTail));
         STARTUPINFOA si;
         ZeroMemory(&si, sizeof(si));
         si.cb = sizeof(si);
@@ -187,7 +285,7 @@ BOOL CHandOver::StartCopy() const
     if (!bStarted)
         return FALSE;
     CKernelHandle thread(pi.hThread);
-    CKernelHandle process(pi.hProcess);
+    m_hCopy = CKernelHandle(pi.hProcess);
     // The user started this program; the copy's window is to come to the front as its would.
     Platform::AllowSetForegroundWindow(pi.dwProcessId);
     return TRUE;

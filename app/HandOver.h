@@ -6,32 +6,50 @@
 #include <vector>
 
 #include "HeldCopy.h"
+#include "framework/KernelHandle.h"
 #include "PrivateFolder.h"
 
 // A running program's own file cannot be deleted, so a program that lies in a folder the
 // uninstall removes would leave itself and all that the removal meets after it. Such a
 // program hands over to a copy of itself in a new private folder below the user's
-// temporary folder: it places the copy, starts it with a handle to itself, has the copy
-// and its folder deleted at the next restart, and ends. The copy waits for it to end and
-// then runs as the program always does. This program runs elevated and the user's
+// temporary folder: it places the copy, starts it with a handle to itself, the user's
+// switches and a pipe for the answer, has the copy and its folder deleted at the next
+// restart, and waits, without a window, for the copy's exit code, which it ends with: a
+// deployment tool waiting for the program it started gets the final answer. The copy runs
+// as the program always does, sparing the original's file, hands back its exit code, waits
+// for the original to end and then removes that file last. This program runs elevated and the user's
 // unelevated programs can write into the temporary folder: folder and copy are held from
 // their creation until the copy has started, and the copy starts only if it is the file
 // written here.
+class CCommandLine;
+class CUninstallLog;
+
 class CHandOver
 {
 public:
-    CHandOver();
+    explicit CHandOver(const CCommandLine& commandLine);
 
-    // TRUE when this process has started its copy and is to end without showing anything.
-    // A copy first waits here for the process that started it.
-    BOOL Run();
+    // TRUE when this process has started its copy and is to wait for it in WaitForCopy
+    // without showing anything. strArguments: the user's switches, for the copy.
+    BOOL Run(const std::wstring& strArguments);
+    // The copy's exit code: the one it hands back, or, should it end without, its own.
+    int WaitForCopy();
+
+    // The copy's side. The original's file, which the removal is to spare; empty in a
+    // program that is no copy.
+    const std::wstring& OriginalFile() const { return m_strOriginalFile; }
+    // Hands the run's exit code to the waiting original, and, when the run was complete,
+    // removes the original's file and the folders that stayed for it once the original has
+    // ended; what cannot go is deleted at the next restart.
+    void Finish(int nExitCode, BOOL bComplete, CUninstallLog& log);
 
 private:
-    void WaitForOriginal() const;
+    void WaitForOriginal();
+    BOOL RemoveOriginalFile(CUninstallLog& log) const;
     BOOL LiesInRemovedFolder(const std::wstring& strPath) const;
     BOOL MakePrivateFolder();
     BOOL PlaceCopy();
-    BOOL StartCopy() const;
+    BOOL StartCopy(const std::wstring& strArguments);
     void DeleteAtRestart() const;
     void Abandon();
 
@@ -41,4 +59,10 @@ private:
     std::vector<std::wstring> m_astrRemoved;  // installation and album folder, full and long
     CPrivateFolder m_folder;
     CHeldCopy m_copy;                        // in the folder
+    CKernelHandle m_hCopy;                   // the copy's process, once started
+    CKernelHandle m_hAnswer;                 // the reading end of the copy's answer
+    // The copy's side
+    CKernelHandle m_hOriginal;
+    CKernelHandle m_hAnswerTo;
+    std::wstring m_strOriginalFile;
 };

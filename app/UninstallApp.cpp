@@ -65,11 +65,11 @@ BOOL CUninstallApp::InitInstance()
 {
     CCommandLine commandLine;
     commandLine.Parse();
-    CUninstallLog log;
-    if (commandLine.WantsLog() && log.Open(commandLine.LogPath()))
-        log.Start();
     if (!commandLine.IsValid() || commandLine.WantsUsage())
     {
+        CUninstallLog log;
+        if (commandLine.WantsLog() && log.Open(commandLine.LogPath()))
+            log.Start();
         if (!commandLine.IsUnattended() || commandLine.WantsUsage())
             ShowUsage();
         m_nExitCode = commandLine.IsValid() ? ExitCode::kComplete : ExitCode::kBadCommandLine;
@@ -77,17 +77,22 @@ BOOL CUninstallApp::InitInstance()
         return FALSE;
     }
 
-    CHandOver handOver;
-    if (handOver.Run())
+    // The copy does the work and keeps the log; this process only waits for its answer.
+    CHandOver handOver(commandLine);
+    if (handOver.Run(commandLine.Arguments()))
     {
-        log.Line(L"Handed over to a copy in the temporary folder");
+        m_nExitCode = handOver.WaitForCopy();
         return FALSE;
     }
 
+    CUninstallLog log;
+    if (commandLine.WantsLog() && log.Open(commandLine.LogPath()))
+        log.Start();
+    BOOL bComplete = FALSE;
     if (commandLine.IsUnattended())
-        m_nExitCode = RunUnattended(commandLine, log);
+        m_nExitCode = RunUnattended(commandLine, log, bComplete);
     else
-        m_nExitCode = RunInteractive(commandLine);
+        m_nExitCode = RunInteractive(commandLine, bComplete);
     static const LPCWSTR kOutcomes[] = { L"complete", L"cancelled, nothing removed", L"incomplete",
                                          L"the application is running, nothing removed" };
     const int nOutcome = m_nExitCode == ExitCode::kComplete      ? 0
@@ -95,6 +100,7 @@ BOOL CUninstallApp::InitInstance()
                        : m_nExitCode == ExitCode::kIncomplete    ? 2
                                                                  : 3;
     log.Finish(kOutcomes[nOutcome], m_nExitCode);
+    handOver.Finish(m_nExitCode, bComplete, log);
     return FALSE;
 }
 
@@ -106,7 +112,7 @@ int CUninstallApp::ExitInstance()
 
 // The same procedure as a press of Execute, but for the confirmation and every box: a file
 // error that would show the framework's box ends the run as incomplete instead.
-int CUninstallApp::RunUnattended(const CCommandLine& commandLine, CUninstallLog& log)
+int CUninstallApp::RunUnattended(const CCommandLine& commandLine, CUninstallLog& log, BOOL& bComplete)
 {
     CKernelHandle mutex;
     if (!CUninstallProcedure::ClaimApplication(mutex))
@@ -125,10 +131,11 @@ int CUninstallApp::RunUnattended(const CCommandLine& commandLine, CUninstallLog&
     }
     // As after a press, the mutex stays held until the program ends.
     mutex.Detach();
-    return procedure.IsComplete() ? ExitCode::kComplete : ExitCode::kIncomplete;
+    bComplete = procedure.IsComplete();
+    return bComplete ? ExitCode::kComplete : ExitCode::kIncomplete;
 }
 
-int CUninstallApp::RunInteractive(const CCommandLine& commandLine)
+int CUninstallApp::RunInteractive(const CCommandLine& commandLine, BOOL& bComplete)
 {
     Enable3dControls();
 
@@ -137,7 +144,9 @@ int CUninstallApp::RunInteractive(const CCommandLine& commandLine)
     dlg.DoModal();
     // The dialog's window is gone and the object goes with this scope.
     m_pMainWnd = NULL;
-    return ExitCodeOf(dlg.m_pPage ? dlg.m_pPage->Result() : CPropPage1::kNotRun);
+    const CPropPage1::EResult result = dlg.m_pPage ? dlg.m_pPage->Result() : CPropPage1::kNotRun;
+    bComplete = result == CPropPage1::kComplete;
+    return ExitCodeOf(result);
 }
 
 void CUninstallApp::ShowUsage()

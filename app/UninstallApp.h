@@ -18,8 +18,9 @@ public:
     DECLARE_MESSAGE_MAP()
 
 private:
-    int RunUnattended(const CCommandLine& commandLine, CUninstallLog& log);
-    int RunInteractive(const CCommandLine& commandLine);
+    // bComplete: everything that was to go is gone.
+    int RunUnattended(const CCommandLine& commandLine, CUninstallLog& log, BOOL& bComplete);
+    int RunInteractive(const CCommandLine& commandLine, BOOL& bComplete);
     static void ShowUsage();
 
     int m_nExitCode;

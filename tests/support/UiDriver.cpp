@@ -117,7 +117,10 @@ bool CUiDriver::Start(const char* program, const char* workingFolder, bool handO
     else
         WaitUntil([&] {
             // Where the hand-over is abandoned, the started process shows the window itself.
-            m_hMain = IsRunning() ? FindTopLevel([](HWND wnd) { return Text(wnd) == kMainCaption; }) : FindCopyWindow();
+            // The original waits for its copy, without a window of its own.
+            m_hMain = FindTopLevel([](HWND wnd) { return Text(wnd) == kMainCaption; });
+            if (m_hMain == nullptr)
+                m_hMain = FindCopyWindow();
             return m_hMain != nullptr;
         });
     m_startMs = NowMs() - start;
