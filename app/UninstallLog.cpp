@@ -243,7 +243,9 @@ void CUninstallLog::StepBegun(EStep step)
 
 void CUninstallLog::StepEnded(EStep step, EOutcome outcome)
 {
-    Line(std::wstring(L"Step ended: ") + StepName(step) + L": " + OutcomeName(outcome));
+    // The companion is only started and given its time.
+    Line(std::wstring(L"Step ended: ") + StepName(step) + L": "
+         + (step == kCompanion ? L"started and waited for" : OutcomeName(outcome)));
 }
 
 void CUninstallLog::Folder(const std::wstring& strPath, EOutcome outcome)

@@ -90,6 +90,12 @@ int main()
     Value("Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvalis", "DisplayName", "オルヴァリス");
     Value("Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvalis", "UninstallString",
           "C:\\OrvalisTest\\OrvalisUninstaller.exe");
+    // What deployment tools read: winget skips an entry without a version and runs the quiet
+    // command where there is one.
+    Value("Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvalis", "QuietUninstallString",
+          "\"C:\\OrvalisTest\\OrvalisUninstaller.exe\" /S");
+    Value("Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvalis", "DisplayVersion", "1.0.1.1");
+    Value("Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvalis", "Publisher", "Halvik");
 
     const std::string programs = ShellFolder(CSIDL_COMMON_STARTMENU) + "\\プログラム";
     MakeFolder(programs);

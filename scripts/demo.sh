@@ -10,14 +10,34 @@
 # message, which must be "完全に削除しました。", and after 終了 nothing of the installation may be left.
 # PROGRAM replaces the uninstaller, for trying the demo with another window program; on a
 # virtual display its window is then only pictured.
+# scripts/demo.sh --unattended runs the registered quiet uninstall instead (/S /DELETEALBUM
+# /LOG), as a deployment tool would, and prints its exit code and its log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/demo-lib.sh
+unattended=
+if [ "${1:-}" = --unattended ]; then unattended=1; shift; fi
 demo_prepare "$PWD/build/demo" "${1:-}"
 rm -f "$demo/screenshot.png" "$demo/result.png"
 demo_display
 demo_start_wine
 demo_seed
+
+if [ -n "$unattended" ]; then
+    echo "== OrvalisUninstaller.exe /S /DELETEALBUM /LOG=C:\\OrvalisTest\\uninstall.log"
+    rm -f "$stage/uninstall.log"
+    rc=0
+    (cd "$stage" && "$WINELOADER" OrvalisUninstaller.exe /S /DELETEALBUM '/LOG=C:\OrvalisTest\uninstall.log') \
+        >/dev/null 2>&1 || rc=$?
+    echo "   exit code $rc"
+    sed 's/^\xEF\xBB\xBF//; s/\r$//; s/^/   /' "$stage/uninstall.log"
+    echo "== What is left"
+    footprint
+    [ "$rc" = 0 ] || { echo "demo.sh: the unattended uninstall was not complete" >&2; exit 1; }
+    [ -z "$left" ] || { echo "demo.sh: part of the installation is left" >&2; exit 1; }
+    echo "== The demo installation is gone"
+    exit 0
+fi
 
 if [ -z "$virtual" ]; then
     echo "== Starting the uninstaller: 実行 removes the demo installation, 終了 ends the demo"
