@@ -41,8 +41,8 @@ BOOL StartWalk(std::vector<CFolderWalk>& walks, const CString& strPath, const st
 }
 
 // A read-only file has its attribute byte written without the read-only bit, and its times
-// left alone; a failure raises the framework's file exception, without a file name, as the
-// status write-back once did. It is not caught here.
+// left alone; a failure raises the framework's file exception (cause from the error, no file
+// name), whose error box ends the uninstall. It is not caught here.
 BOOL RemoveFile(const CString& strPath, BOOL bReadOnly)
 {
     const DWORD dwAttributes = bReadOnly ? ::GetFileAttributesA(strPath) : INVALID_FILE_ATTRIBUTES;
