@@ -1,6 +1,7 @@
-// Times one removal of a folder tree inside the Wine prefix: bench_remove METHOD PATH.
-// METHOD is RemoveFolder, remove_all or rd. Prints the seconds taken and whether the tree is
-// gone; the exit code is 0 only when it is. scripts/bench.sh drives it.
+// Times one removal of a folder tree inside the Wine prefix: bench_remove METHOD PATH...
+// METHOD is RemoveFolder, remove_all or rd. Prints the seconds taken and whether the trees are
+// gone; the exit code is 0 only when they are. scripts/bench.sh drives it, and so does the
+// race test (tests/uninstall/race.sh).
 #include <windows.h>
 
 #include <stdio.h>
@@ -58,29 +59,36 @@ bool RemoveDirectoryCommand(const std::wstring& strPath)
 }
 }
 
+// Several paths are removed one after the other in one process: the race test (race.sh)
+// removes a few small trees per Wine start.
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 3)
+    if (argc < 3)
     {
-        fprintf(stderr, "usage: bench_remove RemoveFolder|remove_all|rd PATH\n");
+        fprintf(stderr, "usage: bench_remove RemoveFolder|remove_all|rd PATH...\n");
         return 2;
     }
     const std::wstring strMethod = argv[1];
-    const std::wstring strPath = argv[2];
+    if (strMethod != L"RemoveFolder" && strMethod != L"remove_all" && strMethod != L"rd")
+        return 2;
 
     double start = Now();
-    bool bReported;
-    if (strMethod == L"RemoveFolder")
-        bReported = CTreeRemover::RemoveFolder(Wide::ToAnsi(strPath.c_str()), NULL) != FALSE;
-    else if (strMethod == L"remove_all")
-        bReported = RemoveAll(strPath);
-    else if (strMethod == L"rd")
-        bReported = RemoveDirectoryCommand(strPath);
-    else
-        return 2;
+    bool bReported = true;
+    for (int i = 2; i < argc; ++i)
+    {
+        const std::wstring strPath = argv[i];
+        if (strMethod == L"RemoveFolder")
+            bReported &= CTreeRemover::RemoveFolder(Wide::ToAnsi(strPath.c_str()), NULL) != FALSE;
+        else if (strMethod == L"remove_all")
+            bReported &= RemoveAll(strPath);
+        else
+            bReported &= RemoveDirectoryCommand(strPath);
+    }
     double seconds = Now() - start;
 
-    bool bGone = GetFileAttributesW(strPath.c_str()) == INVALID_FILE_ATTRIBUTES;
+    bool bGone = true;
+    for (int i = 2; i < argc; ++i)
+        bGone &= GetFileAttributesW(argv[i]) == INVALID_FILE_ATTRIBUTES;
     printf("%.3f %s %s\n", seconds, bReported ? "reported-success" : "reported-failure", bGone ? "gone" : "left");
     return bGone ? 0 : 1;
 }

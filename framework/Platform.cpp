@@ -187,17 +187,6 @@ BOOL Platform::SetFileInformationByHandle(HANDLE h, FileInfoClass infoClass, LPV
     return Fallback::SetFileInformationByHandle(h, infoClass, pInfo, cbInfo);
 }
 
-// Vista. Before it there is none: ERROR_CALL_NOT_IMPLEMENTED, for the caller to open anew.
-HANDLE Platform::ReOpenFile(HANDLE h, DWORD dwAccess, DWORD dwShare, DWORD dwFlags)
-{
-    typedef HANDLE(WINAPI * Fn)(HANDLE, DWORD, DWORD, DWORD);
-    static const Fn pfn = Lookup<Fn>("kernel32.dll", "ReOpenFile");
-    if (pfn != NULL)
-        return pfn(h, dwAccess, dwShare, dwFlags);
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return INVALID_HANDLE_VALUE;
-}
-
 // 98 and 2000 (the wide one only on NT). Before them, and on 9x: each name below the root
 // as the file search spells it.
 DWORD Platform::GetLongPathNameW(LPCWSTR pszShort, LPWSTR pszLong, DWORD cchLong)

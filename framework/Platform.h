@@ -53,7 +53,6 @@ namespace Platform
     DWORD GetFinalPathNameByHandleW(HANDLE h, LPWSTR pszPath, DWORD cchPath, DWORD dwFlags);
     BOOL GetFileInformationByHandleEx(HANDLE h, FileInfoClass infoClass, LPVOID pInfo, DWORD cbInfo);
     BOOL SetFileInformationByHandle(HANDLE h, FileInfoClass infoClass, LPVOID pInfo, DWORD cbInfo);
-    HANDLE ReOpenFile(HANDLE h, DWORD dwAccess, DWORD dwShare, DWORD dwFlags);
     DWORD GetLongPathNameW(LPCWSTR pszShort, LPWSTR pszLong, DWORD cchLong);
     BOOL GetFileAttributesExW(LPCWSTR pszName, GET_FILEEX_INFO_LEVELS level, LPVOID pData);
     HANDLE FindFirstFileExW(LPCWSTR pszName, DWORD dwInfoLevel, WIN32_FIND_DATAW* pData, DWORD dwFlags);

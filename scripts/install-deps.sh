@@ -3,7 +3,8 @@
 # Does nothing that is already done, so it is cheap to call before every build.
 set -euo pipefail
 pkgs=(wine wine64 wine32:i386 g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake googletest
-      xvfb xauth x11-utils fonts-ipafont-gothic fonts-wine imagemagick locales)
+      xvfb xauth x11-utils fonts-ipafont-gothic fonts-wine imagemagick locales
+      gcc libc6-dev)
 sudo=
 [ "$(id -u)" = 0 ] || sudo=sudo
 

@@ -114,6 +114,37 @@ BOOL NtEntries::MarkForDeletion(HANDLE h)
     return Platform::SetFileInformationByHandle(h, Platform::kFileDispositionInfo, &info, sizeof(info));
 }
 
+// A read-only entry refuses its deletion until the attribute is cleared, and that is done
+// through the same handle, never by name. The attribute belongs to the file, which its other
+// hard links share (a link to the user's own document, say): where any remain, or where the
+// deletion is refused all the same, it is set back before the handle closes; the marked link
+// still goes at the close. Times are never written.
+BOOL NtEntries::MarkForDeletionClearing(HANDLE h)
+{
+    if (MarkForDeletion(h))
+        return TRUE;
+    const DWORD dwRefused = GetLastError();
+    BY_HANDLE_FILE_INFORMATION info;
+    if (dwRefused != ERROR_ACCESS_DENIED || !::GetFileInformationByHandle(h, &info)
+        || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0)
+    {
+        SetLastError(dwRefused);
+        return FALSE;
+    }
+    const DWORD dwSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM
+                           | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE
+                           | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD dwAttributes = info.dwFileAttributes & dwSettable;
+    if (!SetAttributes(h, dwAttributes & ~FILE_ATTRIBUTE_READONLY))
+        return FALSE;
+    const BOOL bMarked = MarkForDeletion(h);
+    const DWORD dwError = GetLastError();
+    if (!bMarked || info.nNumberOfLinks > 1)
+        SetAttributes(h, dwAttributes);
+    SetLastError(dwError);
+    return bMarked;
+}
+
 // Zero leaves the attributes unchanged, so "none" is written as FILE_ATTRIBUTE_NORMAL.
 // Times left zero stay as they are.
 BOOL NtEntries::SetAttributes(HANDLE h, DWORD dwAttributes)

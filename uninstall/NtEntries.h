@@ -15,7 +15,8 @@ namespace NtEntries
     // sharing would not count. Entries are deleted through handles that share everything.
     const ACCESS_MASK kHoldAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
     const ULONG kHoldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    const ACCESS_MASK kDeleteAccess = DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    // The one open through which an entry is checked, cleared of its read-only attribute and deleted.
+    const ACCESS_MASK kDeleteAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE;
     const ULONG kDeleteShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     const ULONG kFolderOptions = FILE_DIRECTORY_FILE | FILE_OPEN_FOR_BACKUP_INTENT;
 
@@ -34,5 +35,7 @@ namespace NtEntries
     BOOL IsAt(HANDLE h, const std::wstring& strObject);
     // The entry goes when the handle is closed.
     BOOL MarkForDeletion(HANDLE h);
+    // The same for an entry that may be read-only, through the handle alone; see the definition.
+    BOOL MarkForDeletionClearing(HANDLE h);
     BOOL SetAttributes(HANDLE h, DWORD dwAttributes);
 }

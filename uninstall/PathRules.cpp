@@ -22,6 +22,15 @@ BOOL PathRules::IsBelow(const std::wstring& a, const std::wstring& b)
     return SameText(a, b.substr(0, a.size()));
 }
 
+BOOL PathRules::IsOnKeptPath(const std::wstring& strKeep, const std::wstring& strName, std::wstring& strBelow)
+{
+    const size_t n = strKeep.find(L'\\');
+    if (strKeep.empty() || !SameText(strKeep.substr(0, n), strName))
+        return FALSE;
+    strBelow = n == std::wstring::npos ? std::wstring() : strKeep.substr(n + 1);
+    return TRUE;
+}
+
 std::wstring PathRules::PlainPath(const std::wstring& strPath)
 {
     if (strPath.compare(0, 8, L"\\\\?\\UNC\\") == 0)

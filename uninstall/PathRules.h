@@ -12,6 +12,9 @@ namespace PathRules
     BOOL SameText(const std::wstring& a, const std::wstring& b);
     // b lies below a.
     BOOL IsBelow(const std::wstring& a, const std::wstring& b);
+    // The entry strName of a folder lies on strKeep, the path kept below that folder
+    // ("Data\Album"); strBelow is the rest of it below the entry, empty for the kept entry itself.
+    BOOL IsOnKeptPath(const std::wstring& strKeep, const std::wstring& strName, std::wstring& strBelow);
     // "\\?\C:\x" becomes "C:\x" and "\\?\UNC\server\share\x" becomes "\\server\share\x".
     std::wstring PlainPath(const std::wstring& strPath);
     std::wstring JoinPath(const std::wstring& strFolder, const std::wstring& strName);

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/File.h"
+#include "framework/FileException.h"
 #include "framework/FileFind.h"
 #include "framework/KernelHandle.h"
 #include "framework/Platform.h"
@@ -34,11 +34,11 @@ struct CEntry
 };
 
 // Deletes the entry of the folder hFolder, a link as the link itself, provided the name
-// still leads to it.
+// still leads to it. Once checked, the entry is changed and deleted through that handle alone.
 BOOL DeleteEntry(HANDLE hFolder, const std::wstring& strName, const CEntry& entry, ULONG options)
 {
     CKernelHandle h = OpenEntry(hFolder, strName, kDeleteAccess, kDeleteShare, options);
-    return h.IsValid() && IsAt(h.Get(), entry.strObject) && MarkForDeletion(h.Get());
+    return h.IsValid() && IsAt(h.Get(), entry.strObject) && MarkForDeletionClearing(h.Get());
 }
 
 // The name leads nowhere any more. An entry that another program holds open stays on disk,
@@ -58,53 +58,42 @@ BOOL RemoveFolderEntry(HANDLE hFolder, const std::wstring& strName, const CEntry
     return DeleteEntry(hFolder, strName, entry, kFolderOptions) && IsGone(hFolder, strName);
 }
 
-// The top folder that stays for its kept sub-folder holds that and nothing else.
-BOOL HoldsOnly(const CEntry& top, const std::wstring& strKeep)
+// A folder that stays for the kept path below it (strKeep) holds the path's next folder and
+// nothing else.
+BOOL HoldsOnly(const CEntry& folder, const std::wstring& strKeep)
 {
+    const std::wstring strNext = strKeep.substr(0, strKeep.find(L'\\'));
     CFileFind find;
-    BOOL bMore = find.FindFile(JoinPath(top.strPath, L"*").c_str());
+    BOOL bMore = find.FindFile(JoinPath(folder.strPath, L"*").c_str());
     BOOL bKept = FALSE;
     while (bMore)
     {
         bMore = find.FindNextFile();
         if (find.IsDots())
             continue;
-        if (!find.IsDirectory() || !SameText(find.GetFileNameW(), strKeep))
+        if (!find.IsDirectory() || !SameText(find.GetFileNameW(), strNext))
             return FALSE;
         bKept = TRUE;
     }
     return bKept && find.GetSearchError() == NO_ERROR;
 }
 
+// A file is opened once, checked, and cleared and deleted through that handle: a call by
+// name after the check could follow a link swapped in meanwhile. A read-only file that cannot
+// be opened so (another program holds it without delete sharing, or locks it) raises the
+// framework's file exception (cause from the error, no file name), whose error box ends the
+// uninstall.
 BOOL RemoveFile(HANDLE hFolder, const std::wstring& strName, BOOL bReadOnly, const CEntry& entry)
 {
-    if (!bReadOnly)
-        return DeleteEntry(hFolder, strName, entry, FILE_NON_DIRECTORY_FILE);
-
-    // The status write-back goes by path and opens the file without delete sharing. So the
-    // file is first opened for its attributes only (which no sharing mode forbids), to make
-    // sure the path names this very file and no link (whose target the write-back would
-    // reach), and is then deleted through that same open file rather than by its name again.
-    CKernelHandle h = OpenEntry(hFolder, strName, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kDeleteShare,
-                                FILE_NON_DIRECTORY_FILE);
-    BOOL bLink = FALSE;
-    if (!h.IsValid() || !IsLink(h.Get(), bLink) || bLink || !IsAt(h.Get(), entry.strObject))
-        return FALSE;
-    CFileStatus status;
-    if (CFile::GetStatus(entry.strPath.c_str(), status))
+    CKernelHandle h = OpenEntry(hFolder, strName, kDeleteAccess, kDeleteShare, FILE_NON_DIRECTORY_FILE);
+    if (!h.IsValid())
     {
-        status.m_attribute &= ~CFile::readOnly;
-        // The attributes go through the checked handle first, as the write-back would set
-        // them: it then finds them in place and spares itself opening the file for them.
-        // Should this fail, the write-back sets them by path as ever.
-        SetAttributes(h.Get(), status.m_attribute);
-        CFile::SetStatus(entry.strPath.c_str(), status);
+        const DWORD dwError = GetLastError();
+        if (bReadOnly && dwError != ERROR_FILE_NOT_FOUND && dwError != ERROR_PATH_NOT_FOUND)
+            CFileException::ThrowOsError(static_cast<LONG>(dwError));
+        return FALSE;
     }
-    CKernelHandle hDelete(Platform::ReOpenFile(h.Get(), DELETE, kDeleteShare, FILE_FLAG_OPEN_REPARSE_POINT));
-    // Before Vista it is opened anew by its name, and checked again.
-    if (!hDelete.IsValid() && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
-        return DeleteEntry(hFolder, strName, entry, FILE_NON_DIRECTORY_FILE);
-    return hDelete.IsValid() && MarkForDeletion(hDelete.Get());
+    return IsAt(h.Get(), entry.strObject) && MarkForDeletionClearing(h.Get());
 }
 
 struct CFolderWalk
@@ -112,18 +101,20 @@ struct CFolderWalk
     HANDLE hParent;          // the hold on the folder above, owned by the walk before
     std::wstring strName;
     CEntry entry;
+    std::wstring strKeep;    // the kept path below this folder, or empty
     CKernelHandle hHold;
     std::unique_ptr<CFileFind> pFind;
     BOOL bMore;
 };
 
 BOOL StartWalk(std::vector<CFolderWalk>& walks, HANDLE hParent, const std::wstring& strName, const CEntry& entry,
-               CKernelHandle hHold)
+               const std::wstring& strKeep, CKernelHandle hHold)
 {
     CFolderWalk walk;
     walk.hParent = hParent;
     walk.strName = strName;
     walk.entry = entry;
+    walk.strKeep = strKeep;
     walk.hHold = std::move(hHold);
     walk.pFind.reset(new CFileFind);
     walk.bMore = walk.pFind->FindFile(JoinPath(entry.strPath, L"*").c_str());
@@ -150,12 +141,13 @@ BOOL HoldFolder(HANDLE hParent, const std::wstring& strName, const CEntry& entry
 }
 
 // Removes the held folder and its tree, depth first without recursion, so that no depth of
-// tree can exhaust the stack. Only the top folder spares strKeep.
+// tree can exhaust the stack. The kept path (names below the top) is spared level by level:
+// its last entry stays whole, the folders on the way to it stay holding only it.
 BOOL RemoveHeldFolder(HANDLE hParent, const std::wstring& strName, const CEntry& top, CKernelHandle hHold,
                       const std::wstring& strKeep)
 {
     std::vector<CFolderWalk> walks;
-    if (!StartWalk(walks, hParent, strName, top, std::move(hHold)))
+    if (!StartWalk(walks, hParent, strName, top, strKeep, std::move(hHold)))
         return FALSE;
     while (!walks.empty())
     {
@@ -167,7 +159,7 @@ BOOL RemoveHeldFolder(HANDLE hParent, const std::wstring& strName, const CEntry&
             walk.pFind.reset();
             walk.hHold = CKernelHandle();
             if (!RemoveFolderEntry(walk.hParent, walk.strName, walk.entry)
-                && (walks.size() > 1 || strKeep.empty() || !HoldsOnly(walk.entry, strKeep)))
+                && (walk.strKeep.empty() || !HoldsOnly(walk.entry, walk.strKeep)))
                 return FALSE;
             walks.pop_back();
             continue;
@@ -178,7 +170,9 @@ BOOL RemoveHeldFolder(HANDLE hParent, const std::wstring& strName, const CEntry&
         if (find.IsDots())
             continue;
         const std::wstring strEntry = find.GetFileNameW();
-        if (walks.size() == 1 && !strKeep.empty() && find.IsDirectory() && SameText(strEntry, strKeep))
+        std::wstring strKeepBelow;
+        const BOOL bOnKeptPath = find.IsDirectory() && IsOnKeptPath(walk.strKeep, strEntry, strKeepBelow);
+        if (bOnKeptPath && strKeepBelow.empty())
             continue;
         const CEntry entry = walk.entry.Child(strEntry);
         if (!find.IsDirectory())
@@ -194,12 +188,13 @@ BOOL RemoveHeldFolder(HANDLE hParent, const std::wstring& strName, const CEntry&
             return FALSE;
         if (bLink)
         {
-            if (!RemoveFolderEntry(walk.hHold.Get(), strEntry, entry))
+            // A link on the kept path may be the way to the album: it stays as it is.
+            if (!bOnKeptPath && !RemoveFolderEntry(walk.hHold.Get(), strEntry, entry))
                 return FALSE;
             continue;
         }
         HANDLE hWalkFolder = walk.hHold.Get();   // walk is not valid once another is pushed
-        if (!StartWalk(walks, hWalkFolder, strEntry, entry, std::move(hFolder)))
+        if (!StartWalk(walks, hWalkFolder, strEntry, entry, strKeepBelow, std::move(hFolder)))
             return FALSE;
     }
     return TRUE;

@@ -10,23 +10,26 @@
 // them and the first failure stops the whole removal, leaving the rest in place. Success
 // means the tree is gone from disk when the call returns: a folder that cannot be removed,
 // or that stays because an entry in it is still held open by another program (delete
-// pending), fails the call; only the top folder holding a kept sub-folder, and nothing else,
-// stays without failing it.
+// pending), fails the call; only the folders on the way to the kept path, each holding the
+// next of them and nothing else, stay without failing it.
 //
 // The removal never uses or changes the process's working directory, never follows a link
 // (a symbolic link or junction inside the tree goes as a link; where the platform cannot
 // remove a link without reaching its target the removal fails there), and refuses the
-// system's own folders. A read-only file is cleared through the file status write-back,
-// whose CFileException is not caught here.
+// system's own folders. A read-only file is cleared through the handle it is deleted through,
+// and another hard link to it keeps its attributes; times are never written. A read-only file
+// that cannot be opened for that (held without delete sharing, locked) raises the framework's
+// CFileException, which is not caught here.
 class CTreeRemover
 {
 public:
     // path: a full path ("C:\...\name" or "\\server\share\...\name"). keepName, when not NULL
-    // or empty, spares the direct sub-folder of that name, compared without regard to case
-    // (full-width letters included); deeper folders of that name are removed.
+    // or empty, is the path below it to spare ("Album" or "Data\Album"), each name compared
+    // without regard to case (full-width letters included): the last folder stays whole, the
+    // folders on the way stay with nothing else in them; folders of those names elsewhere go.
     static BOOL RemoveFolder(const CString& path, LPCSTR keepName);
     // The same for a path already in the form PathRules::ComparablePath gives (the form a
-    // folder record holds), and a kept name the code page may not hold.
+    // folder record holds), and a kept path the code page may not hold.
     static BOOL RemoveFolder(const std::wstring& path, const std::wstring& keepName);
     // The same for a folder named relative to the current directory; name is a single
     // folder name.

@@ -16,16 +16,19 @@ namespace
 {
 const DWORD kCompanionWait = 3000;
 
-// The top-level sub-folder of the installation folder to spare when the album stays: for an
-// album inside, the one that is or holds it, so that the photos never go with their ancestor;
-// for an album elsewhere, the one of the album's own name.
-std::wstring KeptName(const std::wstring& strInstall, const std::wstring& strAlbum)
+// What of the installation folder to spare when the album stays, as a path below it: for an
+// album inside, the album itself (the folders on the way stay too, so that the photos never go
+// with an ancestor, but their other contents go); for an album elsewhere, the top-level
+// sub-folder of the album's own name.
+std::wstring KeptPath(const std::wstring& strInstall, const std::wstring& strAlbum)
 {
     if (PathRules::IsBelow(strInstall, strAlbum))
     {
         size_t nStart = strInstall.size() + (strInstall[strInstall.size() - 1] == L'\\' ? 0 : 1);
-        size_t nEnd = strAlbum.find(L'\\', nStart);
-        return strAlbum.substr(nStart, nEnd == std::wstring::npos ? std::wstring::npos : nEnd - nStart);
+        std::wstring strKeep = strAlbum.substr(nStart);
+        while (!strKeep.empty() && strKeep[strKeep.size() - 1] == L'\\')
+            strKeep.erase(strKeep.size() - 1);
+        return strKeep;
     }
     return strAlbum.substr(strAlbum.rfind(L'\\') + 1);
 }
@@ -216,7 +219,7 @@ CRemovalListener::EOutcome CUninstallProcedure::RemoveInstallFolder() const
             m_pListener->Folder(strInstall, CRemovalListener::kKept);
         return CRemovalListener::kKept;
     }
-    const std::wstring strKeep = strAlbum.empty() ? std::wstring() : KeptName(strInstall, strAlbum);
+    const std::wstring strKeep = strAlbum.empty() ? std::wstring() : KeptPath(strInstall, strAlbum);
     return RemoveFolder(strInstall, strKeep);
 }
 

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/File.h"
+#include "framework/FileException.h"
 #include "framework/FileFind.h"
 #include "framework/Wide.h"
 #include "uninstall/PathRules.h"
@@ -14,6 +14,7 @@ namespace
 struct CFolderWalk
 {
     CString strPath;
+    std::wstring strKeep;    // the kept path below this folder, or empty
     std::unique_ptr<CFileFind> pFind;
     BOOL bMore;
 };
@@ -25,10 +26,11 @@ BOOL IsLink(DWORD dwAttributes)
     return (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
-BOOL StartWalk(std::vector<CFolderWalk>& walks, const CString& strPath)
+BOOL StartWalk(std::vector<CFolderWalk>& walks, const CString& strPath, const std::wstring& strKeep)
 {
     CFolderWalk walk;
     walk.strPath = strPath;
+    walk.strKeep = strKeep;
     walk.pFind.reset(new CFileFind);
     walk.bMore = walk.pFind->FindFile(strPath + "\\*.*");
     // A search that cannot start is a failure, not an empty folder.
@@ -38,22 +40,22 @@ BOOL StartWalk(std::vector<CFolderWalk>& walks, const CString& strPath)
     return TRUE;
 }
 
-// A read-only file is cleared through the file status write-back, whose CFileException is
-// not caught here.
+// A read-only file has its attribute byte written without the read-only bit, and its times
+// left alone; a failure raises the framework's file exception (cause from the error, no file
+// name), whose error box ends the uninstall. It is not caught here.
 BOOL RemoveFile(const CString& strPath, BOOL bReadOnly)
 {
-    CFileStatus status;
-    if (bReadOnly && CFile::GetStatus(strPath, status))
-    {
-        status.m_attribute &= ~CFile::readOnly;
-        CFile::SetStatus(strPath, status);
-    }
+    const DWORD dwAttributes = bReadOnly ? ::GetFileAttributesA(strPath) : INVALID_FILE_ATTRIBUTES;
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY) != 0
+        && !::SetFileAttributesA(strPath, dwAttributes & 0x7F & ~FILE_ATTRIBUTE_READONLY))
+        CFileException::ThrowOsError(static_cast<LONG>(::GetLastError()));
     return ::DeleteFileA(strPath);
 }
 
-// The folder holds nothing but the sub-folder strKeep.
+// The folder holds nothing but the next folder of the kept path strKeep below it.
 BOOL HoldsOnly(const CString& strPath, const std::wstring& strKeep)
 {
+    const std::wstring strNext = strKeep.substr(0, strKeep.find(L'\\'));
     CFileFind find;
     BOOL bMore = find.FindFile(strPath + "\\*.*");
     if (!bMore && find.GetSearchError() != NO_ERROR)
@@ -61,7 +63,7 @@ BOOL HoldsOnly(const CString& strPath, const std::wstring& strKeep)
     while (bMore)
     {
         bMore = find.FindNextFile();
-        if (!find.IsDots() && !(find.IsDirectory() && PathRules::SameText(find.GetFileNameW(), strKeep)))
+        if (!find.IsDots() && !(find.IsDirectory() && PathRules::SameText(find.GetFileNameW(), strNext)))
             return FALSE;
     }
     return find.GetSearchError() == NO_ERROR;
@@ -84,7 +86,7 @@ BOOL Walk9x::RemoveFolder(const std::wstring& strPath, const std::wstring& strKe
         return FALSE;
 
     std::vector<CFolderWalk> walks;
-    if (!StartWalk(walks, strTop))
+    if (!StartWalk(walks, strTop, strKeep))
         return FALSE;
     while (!walks.empty())
     {
@@ -94,9 +96,9 @@ BOOL Walk9x::RemoveFolder(const std::wstring& strPath, const std::wstring& strKe
             if (walk.pFind->GetSearchError() != NO_ERROR)
                 return FALSE;
             walk.pFind.reset();
-            // Only the top folder may stay, and only around the kept folder.
+            // Only a folder on the way to the kept path may stay, and only around it.
             if (!(::RemoveDirectoryA(walk.strPath) && Walk9x::IsGone(walk.strPath))
-                && (walks.size() > 1 || strKeep.empty() || !HoldsOnly(walk.strPath, strKeep)))
+                && (walk.strKeep.empty() || !HoldsOnly(walk.strPath, walk.strKeep)))
                 return FALSE;
             walks.pop_back();
             continue;
@@ -106,8 +108,10 @@ BOOL Walk9x::RemoveFolder(const std::wstring& strPath, const std::wstring& strKe
         const CFileFind& find = *walk.pFind;
         if (find.IsDots())
             continue;
-        if (walks.size() == 1 && !strKeep.empty() && find.IsDirectory()
-            && PathRules::SameText(find.GetFileNameW(), strKeep))
+        std::wstring strKeepBelow;
+        const BOOL bOnKeptPath = find.IsDirectory() && PathRules::IsOnKeptPath(walk.strKeep, find.GetFileNameW(),
+                                                                               strKeepBelow);
+        if (bOnKeptPath && strKeepBelow.empty())
             continue;
         if (IsLink(find.GetAttributes()))
             return FALSE;
@@ -118,7 +122,7 @@ BOOL Walk9x::RemoveFolder(const std::wstring& strPath, const std::wstring& strKe
                 return FALSE;
             continue;
         }
-        if (!StartWalk(walks, strEntry))
+        if (!StartWalk(walks, strEntry, strKeepBelow))
             return FALSE;
     }
     return TRUE;

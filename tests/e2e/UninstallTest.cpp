@@ -1059,6 +1059,29 @@ std::vector<std::string> Below(const std::vector<std::string>& listing, const st
     }
     return out;
 }
+
+// What stays for a kept path, given by its names: its own tree, and each folder on the way
+// to it without anything else.
+std::vector<std::string> KeptPathEntries(const std::vector<std::string>& listing, const std::vector<std::string>& names)
+{
+    std::string path;
+    std::vector<std::string> out;
+    for (const std::string& name : names)
+    {
+        if (!path.empty())
+        {
+            for (const std::string& line : listing)
+                if (line.compare(0, path.size() + 1, path + "\t") == 0)
+                    out.push_back(line);
+            path += "\\";
+        }
+        path += name;
+    }
+    const std::vector<std::string> below = Below(listing, path);
+    out.insert(out.end(), below.begin(), below.end());
+    std::sort(out.begin(), out.end());
+    return out;
+}
 }
 
 TEST_P(UninstallFolderTest, AlbumKeptInsideInstallFolder_OnlyTheAlbumAndItsFolderStay)
@@ -1079,18 +1102,20 @@ TEST_P(UninstallFolderTest, AlbumKeptInsideInstallFolder_OnlyTheAlbumAndItsFolde
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
-// An album further down than the top level is never removed with its ancestor: the
-// top-level folder holding it stays whole. A trailing backslash in the value is no name.
-TEST_P(UninstallFolderTest, AlbumKeptDeeperInside_ItsTopLevelFolderStaysWhole)
+// An album further down than the top level is never removed with its ancestors: it stays,
+// and so do the folders on the way to it, without their other contents; folders of the
+// album's name elsewhere go. A trailing backslash in the value is no name.
+TEST_P(UninstallFolderTest, AlbumKeptDeeperInside_ItAndTheFoldersOnTheWayStay)
 {
     ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
     const std::string album = std::string(kInstallFolder) + "\\Data\\写真表";
     WriteFiles(album, { "IMG_0002.JPG" });
+    WriteFiles(kInstallFolder, { "写真表\\gone.jpg", "Data\\ソフト\\写真表\\gone.jpg" });
     ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kProductKey, "AlbumFolder", album + "\\"));
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     ASSERT_NO_FATAL_FAILURE(ClearAlbumBox());
-    const std::vector<std::string> kept = Below(ListTree(kInstallFolder), "Data");
-    ASSERT_LT(3u, kept.size());
+    const std::vector<std::string> kept = KeptPathEntries(ListTree(kInstallFolder), { "Data", "写真表" });
+    ASSERT_EQ(3u, kept.size());
 
     ASSERT_NO_FATAL_FAILURE(RunToResult(kMsgPartial, BST_UNCHECKED));
 
@@ -1132,7 +1157,7 @@ struct SAlbumCase
     bool deleteAlbum;
     const char* result;
     EStays stays;
-    const wchar_t* top;   // the top-level folder that kOnly and kAllBut mean
+    const wchar_t* top;   // the path below the installation folder that kOnly and kAllBut mean
     bool kicker;          // the companion is started
 };
 
@@ -1149,8 +1174,8 @@ const wchar_t kBestFitName[] = L"Photos d'\x00E9t\x00E9";
 const SAlbumCase kAlbumCases[] = {
     { "SameAsInstallFolder", L"{I}", L"{I}", false, kMsgPartial, kWhole, L"", true },
     { "SameAsInstallFolderTicked", L"{I}", L"{I}\\", true, kMsgComplete, kNothing, L"", true },
-    { "InstallFolderShortName", L"{i}", L"{I}\\Data\\ソフト", false, kMsgPartial, kOnly, L"Data", true },
-    { "AlbumShortName", L"{I}", L"{s}", false, kMsgPartial, kOnly, L"Data", true },
+    { "InstallFolderShortName", L"{i}", L"{I}\\Data\\ソフト", false, kMsgPartial, kOnly, L"Data\\ソフト", true },
+    { "AlbumShortName", L"{I}", L"{s}", false, kMsgPartial, kOnly, L"Data\\ソフト", true },
     { "DotComponent", L"{I}", L"{I}\\.\\Photo表", false, kMsgPartial, kOnly, L"Photo表", true },
     { "ForwardSlashes", L"{I}", L"C:/Program Files/Orvalis/Photo表", false, kMsgPartial, kOnly, L"Photo表", true },
     { "NameOutsideCodePage", L"{I}", L"{I}\\\xC0AC\xC9C4", false, kMsgPartial, kWhole, L"", true },
@@ -1266,7 +1291,14 @@ TEST_P(UninstallAlbumTest, Spelling_NeverCostsTheAlbum)
         ASSERT_NO_FATAL_FAILURE(ClearAlbumBox());
     }
     const std::vector<std::string> before = ListTree(kInstallFolder);
-    const std::vector<std::string> top = Below(before, Narrow(c.top));
+    std::vector<std::string> names;
+    for (const wchar_t* name = c.top; *name != L'\0';)
+    {
+        const wchar_t* end = wcschr(name, L'\\');
+        names.push_back(Narrow(end ? std::wstring(name, end) : std::wstring(name)));
+        name = end ? end + 1 : name + wcslen(name);
+    }
+    const std::vector<std::string> top = KeptPathEntries(before, names);
     ASSERT_TRUE(c.stays == kWhole || c.stays == kNothing || !top.empty());
     std::vector<std::string> expected;
     if (c.stays == kWhole)

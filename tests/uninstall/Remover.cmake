@@ -22,3 +22,11 @@ set_tests_properties(remover_9x_setup PROPERTIES FIXTURES_SETUP remover_links)
 gtest_discover_tests(remover_tests_9x DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 TEST_PREFIX Win98.
     WORKING_DIRECTORY ${ORVALIS_STAGE}
     PROPERTIES FIXTURES_REQUIRED remover_links)
+
+# The removal against an attacker who swaps entries for links while it works (race.sh): the
+# attacker runs on the Linux side, the removal is the real one through bench_remove.exe. It
+# loads both cores itself, so it runs alone.
+add_test(NAME TreeRemover_RaceWithLinkSwaps_LeavesOutsideIntact
+    COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/race.sh ${ORVALIS_PREFIX} ${CMAKE_CROSSCOMPILING_EMULATOR}
+            ${CMAKE_CURRENT_BINARY_DIR}/race)
+set_tests_properties(TreeRemover_RaceWithLinkSwaps_LeavesOutsideIntact PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)

@@ -1,9 +1,9 @@
 #!/bin/sh
 # make-links.sh PREFIX
-# Lays out, inside the test prefix only, a tree holding Unix links (which Wine shows as
-# links) to folders and a file outside it, for the tree removal's link test, and a desktop
-# folder whose shortcut is a link to a document beside it, for the uninstall's shortcut
-# test. Every link target lies inside the same folder of the prefix.
+# Lays out, inside the test prefix only, trees holding Unix links (which Wine shows as
+# links) to folders and a file outside them, and a hard link to a read-only file outside, for
+# the tree removal's link tests, and a desktop folder whose shortcut is a link to a document
+# beside it, for the uninstall's shortcut test. Every link target lies inside the same folder of the prefix.
 set -eu
 case "${1:-}" in /*) ;; *) echo "make-links.sh: PREFIX must be absolute" >&2; exit 2 ;; esac
 base="$1/drive_c/OrvalisTest/TreeRemoverLinks"
@@ -25,6 +25,12 @@ ln -s ../empty "$base/toempty/link"
 ln -s ../outfile.txt "$base/file/link.txt"
 ln -s ../../outside "$base/deep/sub/link"
 ln -s outside "$base/top"
+# A hard link to a read-only document of the user's, whose attributes and times it shares.
+mkdir -p "$base/hard/sub"
+echo "the user's own" > "$base/document.doc"
+touch -d '2020-01-02 03:04:05.123456789' "$base/document.doc"
+chmod 444 "$base/document.doc"
+ln "$base/document.doc" "$base/hard/sub/document.doc"
 # A link to the prefix's own Windows folder, which must be refused as the folder itself.
 ln -s ../../windows "$base/windows"
 
