@@ -9,6 +9,7 @@ namespace
 const WCHAR kHandOverFrom[] = L"HandOverFrom:";
 const WCHAR kHandOverTo[] = L"HandOverTo:";
 const WCHAR kHandOverFile[] = L"HandOverFile:";
+const WCHAR kHandOverHome[] = L"HandOverHome:";
 
 size_t Length(LPCWSTR psz)
 {
@@ -104,11 +105,14 @@ BOOL CCommandLine::Take(const std::wstring& strArgument)
         *pValue = static_cast<ULONG_PTR>(n);
         return TRUE;
     }
-    if (HasPrefix(strSwitch, kHandOverFile))
+    for (std::wstring* pValue : { &m_strOriginalFile, &m_strOriginalHome })
     {
-        if (!m_strOriginalFile.empty() || strSwitch.size() == Length(kHandOverFile))
+        LPCWSTR pszPrefix = pValue == &m_strOriginalFile ? kHandOverFile : kHandOverHome;
+        if (!HasPrefix(strSwitch, pszPrefix))
+            continue;
+        if (!pValue->empty() || strSwitch.size() == Length(pszPrefix))
             return FALSE;
-        m_strOriginalFile = strSwitch.substr(Length(kHandOverFile));
+        *pValue = strSwitch.substr(Length(pszPrefix));
         return TRUE;
     }
     const size_t nEquals = strSwitch.find(L'=');

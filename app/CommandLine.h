@@ -32,10 +32,12 @@ public:
     // Empty for the default log file.
     const std::wstring& LogPath() const { return m_strLogPath; }
     // The hand-over's own switches: the original's process handle and the pipe its answer
-    // goes to (0 when absent), and the original's own file.
+    // goes to (0 when absent), the original's own file where it was moved aside, and where
+    // it came from.
     ULONG_PTR HandOverFrom() const { return m_nHandOverFrom; }
     ULONG_PTR HandOverTo() const { return m_nHandOverTo; }
     const std::wstring& OriginalFile() const { return m_strOriginalFile; }
+    const std::wstring& OriginalHome() const { return m_strOriginalHome; }
     // The user's switches again, each after a blank, for a copy that is to run as this
     // program was asked to.
     const std::wstring& Arguments() const { return m_strArguments; }
@@ -57,5 +59,6 @@ private:
     ULONG_PTR m_nHandOverFrom;
     ULONG_PTR m_nHandOverTo;
     std::wstring m_strOriginalFile;
+    std::wstring m_strOriginalHome;
     std::wstring m_strArguments;  // but the hand-over's own
 };

@@ -20,6 +20,7 @@ namespace
 const char kFromSwitch[] = "/HandOverFrom:";
 const char kToSwitch[] = "/HandOverTo:";
 const WCHAR kFileSwitch[] = L"/HandOverFile:";
+const WCHAR kHomeSwitch[] = L"/HandOverHome:";
 // A copy without an answer pipe was started by no original of this version: a forged
 // handle costs no more than this.
 const DWORD kWaitLimitMs = 5000;
@@ -89,9 +90,14 @@ CHandOver::CHandOver(const CCommandLine& commandLine) : m_bNT(!Platform::IsWin9x
     {
         m_hAnswerTo = CKernelHandle(hAnswerTo);
         m_strOriginalFile = PathRules::ComparablePath(commandLine.OriginalFile());
+        m_strOriginalHome = PathRules::ComparablePath(commandLine.OriginalHome());
     }
 
     m_strModule = PathRules::ComparablePath(PathRules::PlainPath(ModulePath(m_bNT)));
+    // The original's file lies beside this copy, where only the original put it.
+    if (!m_strOriginalFile.empty()
+        && !PathRules::SameText(PathRules::ParentPath(m_strOriginalFile), PathRules::ParentPath(m_strModule)))
+        m_strOriginalFile.clear();
 
     // The folders as the removal will see them: a value it would not remove (unknown, or
     // not a full path) holds nothing that needs a way out.
@@ -111,20 +117,54 @@ CHandOver::CHandOver(const CCommandLine& commandLine) : m_bNT(!Platform::IsWin9x
 BOOL CHandOver::Run(const std::wstring& strArguments)
 {
     WaitForOriginal();
-    // A copy's original file is spared only where the removal would otherwise reach it.
-    if (!m_strOriginalFile.empty() && !LiesInRemovedFolder(m_strOriginalFile))
-        m_strOriginalFile.clear();
+    // The original's home is restored only inside a folder the removal works on.
+    if (!m_strOriginalHome.empty() && !LiesInRemovedFolder(m_strOriginalHome))
+        m_strOriginalHome.clear();
     if (m_hOriginal.IsValid() || m_strModule.empty() || !LiesInRemovedFolder(m_strModule))
         return FALSE;
-    if (MakePrivateFolder() && PlaceCopy() && StartCopy(strArguments))
+    if (MakePrivateFolder() && PlaceCopy() && MoveAside() && StartCopy(strArguments))
     {
-        // The holds on folder and copy go with this object, the copy having started.
+        // The holds on folder and copy go with this object, the copy having started. This
+        // process waits on, and its working folder must not hold a removed one open.
         DeleteAtRestart();
+        if (m_bNT)
+            ::SetCurrentDirectoryW(m_folder.Path().c_str());
+        else
+            ::SetCurrentDirectoryA(Ansi(m_folder.Path()));
         return TRUE;
     }
     // Nothing is left behind, and the program runs from where it lies, as it always did.
+    MoveBack(m_strMoved, m_strModule);
     Abandon();
     return FALSE;
+}
+
+// On NT a running program's file can be renamed within its volume: moved into the private
+// folder it no longer holds the installation folder, and the copy removes the whole of it.
+// Where it cannot be moved (9x, another volume) the copy waits for this process to end.
+BOOL CHandOver::MoveAside()
+{
+    if (!m_bNT)
+        return TRUE;
+    const std::wstring strName = m_strModule.substr(m_strModule.rfind(L'\\') + 1);
+    const std::wstring strMoved = PathRules::JoinPath(m_folder.Path(), L"original-" + strName);
+    if (Platform::MoveFileExW(Wide::ExtendedPath(m_strModule).c_str(), Wide::ExtendedPath(strMoved).c_str(), 0))
+        m_strMoved = strMoved;
+    return TRUE;
+}
+
+// Each folder on the way made again where the removal took it.
+BOOL CHandOver::MoveBack(const std::wstring& strFrom, const std::wstring& strTo)
+{
+    if (strFrom.empty() || strTo.empty())
+        return FALSE;
+    std::vector<std::wstring> astrFolders;
+    for (std::wstring strFolder = PathRules::ParentPath(strTo); PathRules::NamesBelowRoot(strFolder) > 0;
+         strFolder = PathRules::ParentPath(strFolder))
+        astrFolders.insert(astrFolders.begin(), strFolder);
+    for (const std::wstring& strFolder : astrFolders)
+        ::CreateDirectoryW(Wide::ExtendedPath(strFolder).c_str(), NULL);
+    return Platform::MoveFileExW(Wide::ExtendedPath(strFrom).c_str(), Wide::ExtendedPath(strTo).c_str(), 0);
 }
 
 // A copy that answers its original runs at once: the original waits for it. One started
@@ -140,6 +180,9 @@ void CHandOver::WaitForOriginal()
 int CHandOver::WaitForCopy()
 {
     DWORD dwCode = 0;
+    // A copy that waits for this process to end has no answer to give.
+    if (!m_hAnswer.IsValid())
+        return 0;
     DWORD cbRead = 0;
     if (::ReadFile(m_hAnswer.Get(), &dwCode, sizeof(dwCode), &cbRead, NULL) && cbRead == sizeof(dwCode))
         return static_cast<int>(dwCode);
@@ -154,54 +197,29 @@ void CHandOver::Finish(int nExitCode, BOOL bComplete, CUninstallLog& log)
 {
     if (!m_hAnswerTo.IsValid())
         return;
-    // The original's file stays with an incomplete removal, for the retry it offers.
-    const BOOL bRemoveOriginal = bComplete && !m_strOriginalFile.empty();
+    // An incomplete removal can be run again from where the registration points.
+    if (!bComplete && !m_strOriginalFile.empty() && !m_strOriginalHome.empty())
+    {
+        if (MoveBack(m_strOriginalFile, m_strOriginalHome))
+            m_strOriginalFile.clear();
+        else
+            log.Failure(L"Could not put back " + m_strOriginalHome, ::GetLastError());
+    }
     DWORD dwCode = static_cast<DWORD>(nExitCode);
     DWORD cbWritten = 0;
     ::WriteFile(m_hAnswerTo.Get(), &dwCode, sizeof(dwCode), &cbWritten, NULL);
     m_hAnswerTo = CKernelHandle();
-    if (bRemoveOriginal)
+    if (m_strOriginalFile.empty())
+        return;
+    // The original's file, registered for the restart by the original, goes now if it can.
+    ::WaitForSingleObject(m_hOriginal.Get(), INFINITE);
+    for (DWORD i = 0; i < kReleaseAttempts; ++i)
     {
-        ::WaitForSingleObject(m_hOriginal.Get(), INFINITE);
-        RemoveOriginalFile(log);
+        if (::DeleteFileW(Wide::ExtendedPath(m_strOriginalFile).c_str()))
+            return;
+        ::Sleep(kReleasePauseMs);
     }
-}
-
-// The file, then each folder that stayed only for it, up to the removed folder it lies in.
-BOOL CHandOver::RemoveOriginalFile(CUninstallLog& log) const
-{
-    std::vector<std::wstring> astrLeft;
-    BOOL bGone = FALSE;
-    for (DWORD i = 0; i < kReleaseAttempts && !bGone; ++i)
-    {
-        if (i > 0)
-            ::Sleep(kReleasePauseMs);
-        bGone = CTreeRemover::RemoveFile(Ansi(m_strOriginalFile));
-    }
-    if (!bGone)
-    {
-        log.Failure(L"Could not remove " + m_strOriginalFile, ::GetLastError());
-        astrLeft.push_back(m_strOriginalFile);
-    }
-    for (std::wstring strFolder = PathRules::ParentPath(m_strOriginalFile); LiesInRemovedFolder(strFolder);
-         strFolder = PathRules::ParentPath(strFolder))
-    {
-        if (!astrLeft.empty() || !(m_bNT ? ::RemoveDirectoryW(Wide::ExtendedPath(strFolder).c_str())
-                                           : ::RemoveDirectoryA(Ansi(strFolder))))
-            astrLeft.push_back(strFolder);
-    }
-    if (astrLeft.empty())
-        return TRUE;
-    // Gone at the next restart: the file first, then the folders from the inside out.
-    if (!m_bNT)
-        CRestartDeletion9x::Register(astrLeft);
-    for (const std::wstring& strPath : astrLeft)
-    {
-        if (m_bNT)
-            Platform::MoveFileExW(strPath.c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
-        log.Line(L"Deleted at the next restart: " + strPath);
-    }
-    return FALSE;
+    log.Failure(L"Deleted at the next restart: " + m_strOriginalFile, ::GetLastError());
 }
 
 BOOL CHandOver::LiesInRemovedFolder(const std::wstring& strPath) const
@@ -236,24 +254,31 @@ BOOL CHandOver::StartCopy(const std::wstring& strArguments)
                            SYNCHRONIZE | PROCESS_QUERY_INFORMATION, TRUE, 0))
         return FALSE;
     CKernelHandle self(hSelf);
-    // Only the writing end is inherited: with the copy gone, the reading ends without an answer.
-    SECURITY_ATTRIBUTES sa = { sizeof(sa), NULL, TRUE };
-    HANDLE hRead = NULL;
-    HANDLE hWrite = NULL;
-    if (!::CreatePipe(&hRead, &hWrite, &sa, 0))
-        return FALSE;
-    CKernelHandle read(hRead);
-    CKernelHandle write(hWrite);
-    HANDLE hReadOwn = NULL;
-    if (!::DuplicateHandle(::GetCurrentProcess(), hRead, ::GetCurrentProcess(), &hReadOwn, 0, FALSE,
-                           DUPLICATE_SAME_ACCESS))
-        return FALSE;
-    m_hAnswer = CKernelHandle(hReadOwn);
-    read = CKernelHandle();
     char szArgument[80];
-    wsprintfA(szArgument, " %s%lu %s%lu", kFromSwitch, static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(hSelf)),
-              kToSwitch, static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(hWrite)));
-    const std::wstring strTail = FromAnsi(szArgument) + L" \"" + kFileSwitch + m_strModule + L"\"" + strArguments;
+    wsprintfA(szArgument, " %s%lu", kFromSwitch, static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(hSelf)));
+    std::wstring strTail = FromAnsi(szArgument);
+    // A copy whose original's file is out of the way answers through a pipe; only the writing
+    // end is inherited, so that the reading one ends without an answer when the copy is gone.
+    CKernelHandle write;
+    if (!m_strMoved.empty())
+    {
+        SECURITY_ATTRIBUTES sa = { sizeof(sa), NULL, TRUE };
+        HANDLE hRead = NULL;
+        HANDLE hWrite = NULL;
+        if (!::CreatePipe(&hRead, &hWrite, &sa, 0))
+            return FALSE;
+        CKernelHandle read(hRead);
+        write = CKernelHandle(hWrite);
+        HANDLE hReadOwn = NULL;
+        if (!::DuplicateHandle(::GetCurrentProcess(), hRead, ::GetCurrentProcess(), &hReadOwn, 0, FALSE,
+                               DUPLICATE_SAME_ACCESS))
+            return FALSE;
+        m_hAnswer = CKernelHandle(hReadOwn);
+        wsprintfA(szArgument, " %s%lu", kToSwitch, static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(hWrite)));
+        strTail += FromAnsi(szArgument) + L" \"" + kFileSwitch + m_strMoved + L"\" \"" + kHomeSwitch + m_strModule
+                 + L"\"";
+    }
+    strTail += strArguments;
 
     // The copy shows its window the way the user asked this program to.
     STARTUPINFOA own;
@@ -299,6 +324,8 @@ void CHandOver::DeleteAtRestart() const
         CRestartDeletion9x::Register({ m_copy.Path(), m_folder.Path() });
         return;
     }
+    if (!m_strMoved.empty())
+        Platform::MoveFileExW(m_strMoved.c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
     if (Platform::MoveFileExW(m_copy.Path().c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
         Platform::MoveFileExW(m_folder.Path().c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
 }

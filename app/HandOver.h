@@ -13,11 +13,11 @@
 // uninstall removes would leave itself and all that the removal meets after it. Such a
 // program hands over to a copy of itself in a new private folder below the user's
 // temporary folder: it places the copy, starts it with a handle to itself, the user's
-// switches and a pipe for the answer, has the copy and its folder deleted at the next
-// restart, and waits, without a window, for the copy's exit code, which it ends with: a
-// deployment tool waiting for the program it started gets the final answer. The copy runs
-// as the program always does, sparing the original's file, hands back its exit code, waits
-// for the original to end and then removes that file last. This program runs elevated and the user's
+// switches and a pipe for the answer, moves its own file aside into that folder (NT), has
+// copy, folder and file deleted at the next restart, and waits, without a window, for the
+// copy's exit code, which it ends with: a deployment tool waiting for the program it started
+// gets the final answer. The copy runs as the program always does, hands back its exit code
+// and then deletes the original's file, or puts it back where a retry will look for it. This program runs elevated and the user's
 // unelevated programs can write into the temporary folder: folder and copy are held from
 // their creation until the copy has started, and the copy starts only if it is the file
 // written here.
@@ -35,17 +35,15 @@ public:
     // The copy's exit code: the one it hands back, or, should it end without, its own.
     int WaitForCopy();
 
-    // The copy's side. The original's file, which the removal is to spare; empty in a
-    // program that is no copy.
-    const std::wstring& OriginalFile() const { return m_strOriginalFile; }
-    // Hands the run's exit code to the waiting original, and, when the run was complete,
-    // removes the original's file and the folders that stayed for it once the original has
-    // ended; what cannot go is deleted at the next restart.
+    // The copy's side: hands the run's exit code to the waiting original; when the run was
+    // complete, deletes the original's file once the original has ended (what cannot go is
+    // deleted at the next restart), else puts it back for the retry the registration offers.
     void Finish(int nExitCode, BOOL bComplete, CUninstallLog& log);
 
 private:
     void WaitForOriginal();
-    BOOL RemoveOriginalFile(CUninstallLog& log) const;
+    BOOL MoveAside();
+    static BOOL MoveBack(const std::wstring& strFrom, const std::wstring& strTo);
     BOOL LiesInRemovedFolder(const std::wstring& strPath) const;
     BOOL MakePrivateFolder();
     BOOL PlaceCopy();
@@ -64,5 +62,7 @@ private:
     // The copy's side
     CKernelHandle m_hOriginal;
     CKernelHandle m_hAnswerTo;
-    std::wstring m_strOriginalFile;
+    std::wstring m_strMoved;                 // this program's file, moved into the folder
+    std::wstring m_strOriginalFile;          // the copy's side: the original's file, moved
+    std::wstring m_strOriginalHome;          // where it was
 };

@@ -628,8 +628,14 @@ protected:
     // The program where installers place it, started from there.
     void StartInstalledProgram()
     {
+        const std::string program = PlaceInstalledProgram();
+        ASSERT_NO_FATAL_FAILURE(StartProgram(program.c_str(), kInstallFolder.c_str(), true));
+    }
+
+    std::string PlaceInstalledProgram()
+    {
         const std::string program = std::string(kInstallFolder) + "\\OrvalisUninstaller.exe";
-        ASSERT_TRUE(CopyFileA(CUiDriver::kProgram, program.c_str(), FALSE));
+        EXPECT_TRUE(CopyFileA(CUiDriver::kProgram, program.c_str(), FALSE));
         m_bHadRestartList = ReadRestartList(m_kind, m_restartList);
         m_bSavedRestartList = true;
         // Another program's deletion, which must stay, and a section after it.
@@ -638,7 +644,7 @@ protected:
         else
             WriteRestartList(kNT5, true, m_restartList.substr(0, std::max<size_t>(m_restartList.size(), 1) - 1)
                                          + std::string("\\??\\C:\\OTHER.TMP\0\0\0", 19));
-        ASSERT_NO_FATAL_FAILURE(StartProgram(program.c_str(), kInstallFolder.c_str(), true));
+        return program;
     }
 
     HWND Execute() const { return m_driver.Control(IDC_BUTTON_EXECUTE); }
@@ -859,8 +865,19 @@ TEST_P(UninstallTest, StartedFromInstallFolder_ACopyRemovesEverythingAndGoesAtRe
     EXPECT_TRUE(GetParam().kind == k9x || IsPrivateFolder(folder));
 
     ASSERT_NO_FATAL_FAILURE(RunToResult(kMsgComplete, BST_CHECKED));
+    // The started process waits, without a window, for its copy and ends with its exit code;
+    // on NT its file, moved beside the copy, then goes too.
+    ExitProgram(0);
+    DWORD exitCode = 1;
+    EXPECT_TRUE(m_driver.WaitForStarter(CUiDriver::kTimeoutMs, &exitCode));
+    EXPECT_EQ(0u, exitCode);
     ExpectFootprintGone();
-    EXPECT_EQ(std::vector<std::string>({ copy, folder }), DeletionsAtRestart(GetParam().kind, folder));
+    const std::string moved = folder + "\\original-OrvalisUninstaller.exe";
+    EXPECT_TRUE(CUiDriver::WaitUntil([&] { return !FileExists(moved); }));
+    std::vector<std::string> atRestart({ copy, folder });
+    if (GetParam().kind != k9x)
+        atRestart.insert(atRestart.begin(), moved);
+    EXPECT_EQ(atRestart, DeletionsAtRestart(GetParam().kind, folder));
     EXPECT_EQ(std::vector<std::string>({ "C:\\OTHER.TMP" }), DeletionsAtRestart(GetParam().kind, "C:\\OTHER.TMP"));
 }
 
@@ -1670,4 +1687,19 @@ TEST_F(UninstallCommandLineTest, UsageBox_ListsSwitchesAndExitCodes)
         EXPECT_EQ(run.second, exitCode);
     }
     ExpectNothingRemoved();
+}
+
+// Started from the installation folder, as the registration's quiet command does: the process
+// the tool waits for ends only when the work is done, with the final code, and nothing is left.
+TEST_F(UninstallCommandLineTest, FromInstallFolder_TheStartedProcessWaitsForTheWholeRemoval)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    const std::string program = PlaceInstalledProgram();
+    ASSERT_TRUE(m_driver.Launch("/S /DELETEALBUM", program.c_str(), kInstallFolder.c_str()));
+    DWORD exitCode = 1;
+    bool sawWindow = false;
+    EXPECT_TRUE(m_driver.WaitForExitWatching(30000, exitCode, sawWindow));
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_FALSE(sawWindow);
+    ExpectAfter(kAllGone);
 }

@@ -57,7 +57,7 @@ double NowMs()
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-CUiDriver::CUiDriver() : m_pi(), m_hMain(nullptr), m_startMs(0), m_bOwned(false)
+CUiDriver::CUiDriver() : m_pi(), m_hMain(nullptr), m_startMs(0), m_bOwned(false), m_hStarter(nullptr)
 {
 }
 
@@ -65,6 +65,11 @@ CUiDriver::~CUiDriver()
 {
     if (m_bOwned)
         Kill();
+    if (m_hStarter)
+    {
+        WaitForSingleObject(m_hStarter, kTimeoutMs);
+        CloseHandle(m_hStarter);
+    }
     if (m_pi.hThread)
         CloseHandle(m_pi.hThread);
     if (m_pi.hProcess)
@@ -101,7 +106,8 @@ bool CUiDriver::WaitForExitWatching(DWORD timeoutMs, DWORD& exitCode, bool& sawW
 {
     sawWindow = false;
     const bool ended = WaitUntil([&] {
-        sawWindow = sawWindow || FindTopLevel([](HWND) { return true; }) != nullptr;
+        // A copy it hands over to counts as the program too.
+        sawWindow = sawWindow || FindTopLevel([](HWND) { return true; }) != nullptr || FindCopyWindow() != nullptr;
         return !IsRunning();
     }, timeoutMs);
     return ended && WaitForExit(0, &exitCode);
@@ -127,7 +133,9 @@ bool CUiDriver::Start(const char* program, const char* workingFolder, bool handO
     if (handOver && m_hMain)
     {
         CloseHandle(m_pi.hThread);
-        CloseHandle(m_pi.hProcess);
+        if (m_hStarter)
+            CloseHandle(m_hStarter);
+        m_hStarter = m_pi.hProcess;
         m_pi.hThread = nullptr;
         m_pi.dwThreadId = GetWindowThreadProcessId(m_hMain, &m_pi.dwProcessId);
         m_pi.hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, m_pi.dwProcessId);
@@ -149,6 +157,12 @@ bool CUiDriver::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
     if (exitCode)
         GetExitCodeProcess(m_pi.hProcess, exitCode);
     return true;
+}
+
+bool CUiDriver::WaitForStarter(DWORD timeoutMs, DWORD* exitCode)
+{
+    return m_hStarter && WaitForSingleObject(m_hStarter, timeoutMs) == WAIT_OBJECT_0
+        && GetExitCodeProcess(m_hStarter, exitCode);
 }
 
 bool CUiDriver::IsRunning() const

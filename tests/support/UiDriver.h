@@ -40,6 +40,8 @@ public:
     bool Attach(DWORD timeoutMs = kTimeoutMs);
     std::string ImagePath() const;  // of the process worked
     bool WaitForExit(DWORD timeoutMs = kTimeoutMs, DWORD* exitCode = nullptr);
+    // After a hand-over: the process that was started, which waits for its copy's answer.
+    bool WaitForStarter(DWORD timeoutMs, DWORD* exitCode);
     bool IsRunning() const;
     void Kill();
     DWORD ProcessId() const { return m_pi.dwProcessId; }
@@ -97,6 +99,7 @@ private:
     HWND m_hMain;
     double m_startMs;
     bool m_bOwned;  // started here, so ended here
+    HANDLE m_hStarter;  // the started process, once its copy is worked
 };
 
 // Milliseconds from a monotonic high-resolution clock.
