@@ -14,8 +14,6 @@
 
 namespace
 {
-const DWORD kCompanionWait = 3000;
-
 // The top-level sub-folder of the installation folder to spare when the album stays: for an
 // album inside, the one that is or holds it, so that the photos never go with their ancestor;
 // for an album elsewhere, the one of the album's own name.
@@ -147,7 +145,7 @@ BOOL CUninstallProcedure::ReadFolders()
     m_install.Read(product, Footprint::kInstallFolderValue, m_bNT);
     Begun(CRemovalListener::kCompanion);
     StartCompanion();
-    ::Sleep(kCompanionWait);
+    ::Sleep(kCompanionWaitMs);
     Ended(CRemovalListener::kCompanion, CRemovalListener::kRemoved);
     m_album.Read(product, Footprint::kAlbumFolderValue, m_bNT);
     product.Close();
