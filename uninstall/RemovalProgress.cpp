@@ -20,6 +20,8 @@ const char* const kStepTexts[] = {
     "ｼｮｰﾄｶｯﾄを削除しています…",
 };
 
+static_assert(sizeof(kStepTexts) / sizeof(kStepTexts[0]) == kSteps, "one text per step");
+
 // The number of files in a step is not known ahead: the bar goes half its share by this many
 // and nears the end of it after that, and the step's end fills it.
 const unsigned long kHalfShareFiles = 2000;

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <thread>
 
 #include "AppVersion.h"
@@ -1357,6 +1358,7 @@ TEST_P(UninstallFolderTest, LargeAlbum_WindowAnswersProgressShowsAndPressesAreDr
     bool pressed = false, progressAtResult = false;
     int range = -1;
     std::vector<int> positions;
+    std::set<std::string> statuses;
     const double deadline = NowMs() + 60000;
     while (!result && NowMs() < deadline)
     {
@@ -1393,6 +1395,7 @@ TEST_P(UninstallFolderTest, LargeAlbum_WindowAnswersProgressShowsAndPressesAreDr
             if (SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_NORMAL, 3000, &pos)
                 && (positions.empty() || positions.back() != static_cast<int>(pos)))
                 positions.push_back(static_cast<int>(pos));
+            statuses.insert(CUiDriver::Text(m_driver.Control(IDC_PROGRESS_STATUS, progress)));
         }
         if (progress && !pressed)
         {
@@ -1416,6 +1419,10 @@ TEST_P(UninstallFolderTest, LargeAlbum_WindowAnswersProgressShowsAndPressesAreDr
     EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
     EXPECT_LT(2u, positions.size()) << "the bar did not move";
     EXPECT_EQ(range, positions.back()) << "the bar did not reach its end";
+    for (const char* step : { "ｵﾙｳﾞｧﾘｽの後片付けを待っています…", "ｱﾙﾊﾞﾑを削除しています…" })
+        EXPECT_TRUE(std::any_of(statuses.begin(), statuses.end(), [&](const std::string& text) {
+            return text.compare(0, strlen(step), step) == 0;
+        })) << step;
 
     ExpectBox(result, kMsgComplete);
     ASSERT_TRUE(m_driver.Answer(result, IDOK));
