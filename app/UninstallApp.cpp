@@ -9,6 +9,7 @@
 #include "framework/KernelHandle.h"
 #include "framework/MessageBox.h"
 #include "uninstall/PropPage1.h"
+#include "uninstall/RemovalRun.h"
 #include "uninstall/UninstallProcedure.h"
 
 CUninstallApp theApp;
@@ -111,27 +112,26 @@ int CUninstallApp::ExitInstance()
 }
 
 // The same procedure as a press of Execute, but for the confirmation and every box: a file
-// error that would show the framework's box ends the run as incomplete instead.
+// error that would show the framework's box ends the run as incomplete instead. With progress
+// the progress window, on no owner, is all that shows.
 int CUninstallApp::RunUnattended(const CCommandLine& commandLine, CUninstallLog& log, BOOL& bComplete)
 {
     CKernelHandle mutex;
     if (!CUninstallProcedure::ClaimApplication(mutex))
         return ExitCode::kApplicationRunning;
-    CUninstallProcedure procedure(NULL, commandLine.DeletesAlbum(), &log);
-    try
-    {
-        procedure.Run();
-    }
-    catch (CFileException* e)
-    {
-        log.Failure(L"File error, the run ended", static_cast<DWORD>(e->m_lOsError));
-        e->Delete();
-        mutex.Detach();
-        return ExitCode::kIncomplete;
-    }
+    CRemovalRun run(NULL, commandLine.DeletesAlbum(), &log);
+    run.Run(NULL, commandLine.ShowsProgress());
     // As after a press, the mutex stays held until the program ends.
     mutex.Detach();
-    bComplete = procedure.IsComplete();
+    CException* pError = run.TakeException();
+    if (pError != NULL)
+    {
+        const CFileException* pFileError = dynamic_cast<const CFileException*>(pError);
+        log.Failure(L"File error, the run ended", static_cast<DWORD>(pFileError != NULL ? pFileError->m_lOsError : -1));
+        pError->Delete();
+        return ExitCode::kIncomplete;
+    }
+    bComplete = run.IsComplete();
     return bComplete ? ExitCode::kComplete : ExitCode::kIncomplete;
 }
 

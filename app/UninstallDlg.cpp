@@ -89,9 +89,20 @@ BOOL CUninstallDlg::OnInitDialog()
     return TRUE;
 }
 
+// Enter, Escape, Exit, Alt+F4 and the close box end the program, but not during a removal:
+// a press that reaches the disabled window then (a queued one) is ignored.
 void CUninstallDlg::OnOK()
 {
+    if (m_pPage && m_pPage->IsRemoving())
+        return;
     CDialog::OnOK();
+}
+
+void CUninstallDlg::OnCancel()
+{
+    if (m_pPage && m_pPage->IsRemoving())
+        return;
+    CDialog::OnCancel();
 }
 
 // Only the low four bits are masked off, so 0x0010 to 0x001F all open the box.

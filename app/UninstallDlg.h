@@ -31,6 +31,7 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     void OnOK() override;
+    void OnCancel() override;
 
     // Message handlers
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);

@@ -26,6 +26,12 @@ INT_PTR CDialog::DoModal()
                            &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
+BOOL CDialog::Create(HWND hWndOwner)
+{
+    return CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hWndOwner,
+                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this)) != NULL;
+}
+
 // Everything after WM_INITDIALOG goes through the subclassed window procedure; returning
 // FALSE here leaves it to the dialog manager's default handling.
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)

@@ -5,13 +5,15 @@
 #include "DataExchange.h"
 #include "Wnd.h"
 
-// A dialog from a template resource, run modally.
+// A dialog from a template resource, run modally or modeless.
 class CDialog : public CWnd
 {
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = NULL);
 
     virtual INT_PTR DoModal();
+    // Modeless, owned by hWndOwner (NULL: none); the caller destroys it.
+    BOOL Create(HWND hWndOwner);
     void EndDialog(int nResult);
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
     // Centres over the owner, or in the work area when there is none or it is hidden.

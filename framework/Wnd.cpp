@@ -206,6 +206,11 @@ CWnd* CWnd::GetDlgItem(int nID) const
     return FromHandle(::GetDlgItem(m_hWnd, nID));
 }
 
+BOOL CWnd::DestroyWindow()
+{
+    return m_hWnd != NULL && ::DestroyWindow(m_hWnd);
+}
+
 BOOL CWnd::EnableWindow(BOOL bEnable)
 {
     return ::EnableWindow(m_hWnd, bEnable);

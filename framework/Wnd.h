@@ -22,6 +22,7 @@ public:
     BOOL SubclassWindow(HWND hWnd);
 
     CWnd* GetDlgItem(int nID) const;
+    BOOL DestroyWindow();
     BOOL EnableWindow(BOOL bEnable = TRUE);
     BOOL IsWindowEnabled() const;
     BOOL IsIconic() const;

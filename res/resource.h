@@ -5,6 +5,7 @@
 #define IDD_ABOUTBOX                    100
 #define IDD_UNINSTALL_DIALOG            102
 #define IDD_PROPPAGE1                   130
+#define IDD_PROGRESS                    131
 
 // Strings
 #define IDS_ABOUTBOX                    101
@@ -16,6 +17,9 @@
 #define IDC_EDIT_MESSAGE                1000
 #define IDC_CHECK_DELETE_ALBUM          1001
 #define IDC_BUTTON_EXECUTE              1002
+#define IDC_PROGRESS_STATUS             1003
+#define IDC_PROGRESS_FOLDER             1004
+#define IDC_PROGRESS_BAR                1005
 
 // Menu commands
 #define IDM_ABOUTBOX                    0x0010

@@ -3,12 +3,15 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include "framework/Exception.h"
 #include "framework/KernelHandle.h"
 #include "framework/MessageBox.h"
+#include "framework/Platform.h"
 #include "framework/String.h"
 #include "framework/WaitCursor.h"
 #include "registry/RegistryKey.h"
 #include "uninstall/Footprint.h"
+#include "uninstall/RemovalRun.h"
 #include "uninstall/UninstallProcedure.h"
 
 namespace
@@ -28,7 +31,8 @@ const char kMsgNothing[] = "削除されているか、削除に失敗しまし�
 const char kMsgComplete[] = "完全に削除しました。";
 const char kMsgPartial[] = "削除に成功しました。";
 
-// Marks a press as running for as long as it runs, also when a file exception ends it.
+// Marks a press, or its removal, as running for as long as it runs, also when a file exception
+// ends it.
 class CRunning
 {
 public:
@@ -48,7 +52,8 @@ BEGIN_MESSAGE_MAP(CPropPage1, CPropertyPage)
     ON_BN_CLICKED(IDC_BUTTON_EXECUTE, OnExecute)
 END_MESSAGE_MAP()
 
-CPropPage1::CPropPage1() : CPropertyPage(IDD), m_bDeleteAlbum(TRUE), m_bRunning(FALSE), m_result(kNotRun)
+CPropPage1::CPropPage1() : CPropertyPage(IDD), m_bDeleteAlbum(TRUE), m_bRunning(FALSE), m_bRemoving(FALSE),
+      m_result(kNotRun)
 {
 }
 
@@ -125,9 +130,19 @@ void CPropPage1::OnExecute()
     UpdateData(TRUE);
     // A file exception that ends the run leaves it incomplete.
     m_result = kIncomplete;
-    CUninstallProcedure procedure(m_hWnd, m_bDeleteAlbum);
-    ShowResult(procedure.Run());
-    m_result = procedure.IsComplete() ? kComplete : kIncomplete;
+    CRemovalRun run(m_hWnd, m_bDeleteAlbum);
+    int nCount = 0;
+    {
+        CRunning removing(m_bRemoving);
+        nCount = run.Run(Platform::GetAncestor(m_hWnd, GA_ROOT), TRUE);
+    }
+    // A file exception that ended the removal on its thread ends the press here, where one
+    // raised inside it always did, and the framework reports it.
+    CException* pError = run.TakeException();
+    if (pError != NULL)
+        throw pError;
+    ShowResult(nCount);
+    m_result = run.IsComplete() ? kComplete : kIncomplete;
     m_btnExecute.EnableWindow(FALSE);
     mutex.Detach();
 }

@@ -24,6 +24,9 @@ public:
     // What the presses so far came to, for the program's exit code.
     enum EResult { kNotRun, kNotInstalled, kApplicationRunning, kCancelled, kComplete, kIncomplete };
     EResult Result() const { return m_result; }
+    // TRUE from the confirmation to the result: the removal runs on its worker thread and the
+    // main window must ignore the presses that still reach it.
+    BOOL IsRemoving() const { return m_bRemoving; }
 
     // Message handlers
 public:
@@ -37,6 +40,7 @@ public:
 protected:
     // TRUE while a press runs, so that another press cannot start a second run.
     BOOL m_bRunning;
+    BOOL m_bRemoving;
     EResult m_result;
 
     void DoDataExchange(CDataExchange* pDX) override;

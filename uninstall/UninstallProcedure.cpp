@@ -14,8 +14,6 @@
 
 namespace
 {
-const DWORD kCompanionWait = 3000;
-
 // What of the installation folder to spare when the album stays, as a path below it: for an
 // album inside, the album itself (the folders on the way stay too, so that the photos never go
 // with an ancestor, but their other contents go); for an album elsewhere, the top-level
@@ -150,7 +148,7 @@ BOOL CUninstallProcedure::ReadFolders()
     m_install.Read(product, Footprint::kInstallFolderValue, m_bNT);
     Begun(CRemovalListener::kCompanion);
     StartCompanion();
-    ::Sleep(kCompanionWait);
+    ::Sleep(kCompanionWaitMs);
     Ended(CRemovalListener::kCompanion, CRemovalListener::kRemoved);
     m_album.Read(product, Footprint::kAlbumFolderValue, m_bNT);
     product.Close();

@@ -22,6 +22,8 @@ public:
 
     // How many steps count when all of them do.
     enum { kCountedSteps = 5 };
+    // The companion's time to tidy up before the folders go.
+    enum { kCompanionWaitMs = 3000 };
 
     // Runs every step in order; returns how many counted.
     int Run();

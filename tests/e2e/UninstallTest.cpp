@@ -4,11 +4,13 @@
 
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <thread>
 
 #include "AppVersion.h"
@@ -1517,6 +1519,105 @@ TEST_P(UninstallFolderTest, FileException_ErrorBoxEndsTheRunAndExecuteStaysEnabl
     ExpectNoBoxFollows();
 }
 
+// A large album through the real window: the window answers throughout, a progress window
+// owned by it shows the removal to its end and is gone before the result, and a click on Exit
+// and an Escape that come during the run do nothing.
+TEST_P(UninstallFolderTest, LargeAlbum_WindowAnswersProgressShowsAndPressesAreDropped)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildFootprint(false));
+    for (int folder = 0; folder < 40; ++folder)
+    {
+        const std::string path = m_albumElsewhere + "\\" + std::to_string(2000 + folder);
+        ASSERT_TRUE(MakeFolders(path));
+        for (int file = 0; file < 100; ++file)
+            ASSERT_TRUE(WriteTextFile(path + "\\IMG_" + std::to_string(file) + ".JPG", path));
+    }
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    HWND main = m_driver.MainWindow();
+    HWND exitButton = m_driver.Control(IDCANCEL);
+    HWND confirm = PressExecute();
+    ExpectBox(confirm, kMsgConfirm);
+    ASSERT_TRUE(m_driver.Answer(confirm, IDYES));
+
+    double worstMs = 0, nextPing = 0;
+    HWND progress = nullptr, bar = nullptr, result = nullptr;
+    bool pressed = false, progressAtResult = false;
+    int range = -1;
+    std::vector<int> positions;
+    std::set<std::string> statuses;
+    const double deadline = NowMs() + 60000;
+    while (!result && NowMs() < deadline)
+    {
+        if (NowMs() >= nextPing)
+        {
+            nextPing = NowMs() + 250;
+            DWORD_PTR answer = 0;
+            const double start = NowMs();
+            EXPECT_TRUE(SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer)) << "no answer";
+            worstMs = std::max(worstMs, NowMs() - start);
+        }
+        if (!progress)
+        {
+            progress = m_driver.FindTopLevel([&](HWND w) {
+                return CUiDriver::Text(w) == kAppTitle && !m_driver.Descendants(w, "msctls_progress32").empty();
+            });
+            bar = progress ? m_driver.Descendants(progress, "msctls_progress32").front() : nullptr;
+            if (progress)
+            {
+                EXPECT_EQ(main, GetWindow(progress, GW_OWNER));
+                EXPECT_FALSE(IsWindowEnabled(progress)) << "the progress window takes input";
+                EXPECT_EQ(0, CUiDriver::Style(progress) & WS_SYSMENU) << "a close box";
+                const RECT p = CUiDriver::RectIn(progress, nullptr), m = CUiDriver::RectIn(main, nullptr);
+                EXPECT_NEAR((m.left + m.right) / 2, (p.left + p.right) / 2, 2);
+                EXPECT_NEAR((m.top + m.bottom) / 2, (p.top + p.bottom) / 2, 2);
+            }
+            DWORD_PTR high = 0;
+            if (bar && SendMessageTimeoutA(bar, PBM_GETRANGE, FALSE, 0, SMTO_NORMAL, 3000, &high))
+                range = static_cast<int>(high);
+        }
+        if (bar && IsWindow(bar))
+        {
+            DWORD_PTR pos = 0;
+            if (SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_NORMAL, 3000, &pos)
+                && (positions.empty() || positions.back() != static_cast<int>(pos)))
+                positions.push_back(static_cast<int>(pos));
+            statuses.insert(CUiDriver::Text(m_driver.Control(IDC_PROGRESS_STATUS, progress)));
+        }
+        if (progress && !pressed)
+        {
+            // As queued input would reach it: the driver refuses to click into a disabled window.
+            EXPECT_FALSE(IsWindowEnabled(main));
+            EXPECT_TRUE(PostMessageA(exitButton, BM_CLICK, 0, 0));
+            EXPECT_TRUE(PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 1));
+            EXPECT_TRUE(PostMessageA(main, WM_KEYUP, VK_ESCAPE, 0xC0000001));
+            pressed = true;
+        }
+        result = m_driver.CurrentMessageBox();
+        progressAtResult = progress && IsWindow(progress);
+        Sleep(20);
+    }
+    printf("[timing] worst answer %.0f ms; %zu bar positions\n", worstMs, positions.size());
+    EXPECT_LE(worstMs, 1000.0);
+    ASSERT_TRUE(progress != nullptr) << "no progress window";
+    EXPECT_FALSE(progressAtResult) << "the progress window outlived the removal";
+    EXPECT_TRUE(pressed);
+    ASSERT_FALSE(positions.empty());
+    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+    EXPECT_LT(2u, positions.size()) << "the bar did not move";
+    EXPECT_EQ(range, positions.back()) << "the bar did not reach its end";
+    for (const char* step : { "ｵﾙｳﾞｧﾘｽの後片付けを待っています…", "ｱﾙﾊﾞﾑを削除しています…" })
+        EXPECT_TRUE(std::any_of(statuses.begin(), statuses.end(), [&](const std::string& text) {
+            return text.compare(0, strlen(step), step) == 0;
+        })) << step;
+
+    ExpectBox(result, kMsgComplete);
+    ASSERT_TRUE(m_driver.Answer(result, IDOK));
+    ExpectNoBoxFollows();
+    EXPECT_TRUE(m_driver.IsRunning()) << "a press during the removal ended the program";
+    ExpectDone(BST_CHECKED);
+    ExpectFootprintGone();
+}
+
 namespace
 {
 std::string KindName(const ::testing::TestParamInfo<SKind>& info)
@@ -1545,10 +1646,12 @@ struct SCommandLineCase
     EBefore before;
     DWORD exitCode;
     EAfter after;
+    bool progress = false;  // the progress window is the one window that shows
 };
 
 const SCommandLineCase kCommandLineCases[] = {
     { "SilentKeepsTheAlbum", "/S", kInstalled, 0, kAllButAlbumGone },
+    { "ProgressOnly", "/SILENT /DELETEALBUM", kInstalled, 0, kAllGone, true },
     { "AliasesInAnyCase", "-verysilent /SuppressMsgBoxes /NORESTART /keepalbum", kInstalled, 0, kAllButAlbumGone },
     { "DeleteAlbum", "/QN /DELETEALBUM", kInstalled, 0, kAllGone },
     { "ApplicationRunning", "/QUIET /DELETEALBUM", kAppRunning, 1618, kNothingGone },
@@ -1568,14 +1671,15 @@ class UninstallCommandLineTest : public ::testing::WithParamInterface<SCommandLi
 protected:
     UninstallCommandLineTest() : UninstallFixture(kWin7) {}
 
-    // Runs the program unattended to its end; no window may come up.
-    DWORD RunUnattended(const std::string& arguments)
+    // Runs the program unattended to its end; no window may come up but, with progress, the
+    // progress window.
+    DWORD RunUnattended(const std::string& arguments, bool progress = false)
     {
         EXPECT_TRUE(m_driver.Launch(arguments));
         DWORD exitCode = 0;
         bool sawWindow = false;
         EXPECT_TRUE(m_driver.WaitForExitWatching(30000, exitCode, sawWindow)) << "still running";
-        EXPECT_FALSE(sawWindow) << arguments;
+        EXPECT_EQ(progress, sawWindow) << arguments;
         return exitCode;
     }
 
@@ -1604,7 +1708,7 @@ TEST_P(UninstallCommandLineTest, Unattended_ExitCodeTellsHowItWent)
     {
         ASSERT_TRUE(application.Start(kMutexName));
     }
-    EXPECT_EQ(c.exitCode, RunUnattended(c.arguments));
+    EXPECT_EQ(c.exitCode, RunUnattended(c.arguments, c.progress));
     ExpectAfter(c.after);
 }
 
