@@ -55,11 +55,16 @@ std::wstring Expanded(const std::wstring& str)
 
 // A folder as the shell, the registry or the environment spells it, in the form the
 // installation folder is compared in: the shell hands out a redirected folder as the user typed
-// it ("C:/x/", "%ProgramFiles%\\x", a short name), and Windows accepts all of them.
+// it ("C:/x/", "%ProgramFiles%\\x", a short name), and Windows accepts all of them. Most come
+// in that form already, but for the case of the names, which the comparison ignores: only a
+// path with a short name (one with a '~') or another spelling asks the file system.
 std::wstring Normal(const std::wstring& strFolder)
 {
-    const std::wstring strExpanded = strFolder.find(L'%') == std::wstring::npos ? strFolder : Expanded(strFolder);
-    return ComparablePath(PlainPath(strExpanded));
+    const std::wstring strPath =
+        PlainPath(strFolder.find(L'%') == std::wstring::npos ? strFolder : Expanded(strFolder));
+    if (NamesBelowRoot(strPath) >= 0 && strPath.find(L'~') == std::wstring::npos)
+        return strPath;
+    return ComparablePath(strPath);
 }
 
 // A text value, environment references expanded; empty when missing or of another type.
@@ -111,6 +116,31 @@ void ForEachSubKey(HKEY hRoot, LPCWSTR pszPath, Visit visit)
         }
     }
 }
+
+// Gathering the list asks the shell and the registry for some hundred folders; a run checks
+// several paths, and nothing it does changes what the list holds.
+int g_nSharing = 0;
+std::shared_ptr<const CProtectedFolders> g_shared;
+}
+
+CProtectedFolders::CSharing::CSharing()
+{
+    ++g_nSharing;
+}
+
+CProtectedFolders::CSharing::~CSharing()
+{
+    if (--g_nSharing == 0)
+        g_shared.reset();
+}
+
+std::shared_ptr<const CProtectedFolders> CProtectedFolders::Get()
+{
+    if (g_nSharing == 0)
+        return std::make_shared<const CProtectedFolders>();
+    if (!g_shared)
+        g_shared = std::make_shared<const CProtectedFolders>();
+    return g_shared;
 }
 
 CProtectedFolders::CProtectedFolders()
@@ -240,21 +270,12 @@ void CProtectedFolders::AddUserFolders()
     std::wstring strProfile;
     if (!ShellFolder(CSIDL_PROFILE, strProfile) || (strProfile = Normal(strProfile)).empty())
         return;
-    std::vector<std::wstring> folders{ JoinPath(strProfile, L"AppData\\LocalLow") };
+    m_userFolders.push_back(L"AppData\\LocalLow");
+    const size_t nStart = JoinPath(strProfile, L"").size();
     for (const std::wstring& strFolder : m_folders)
     {
         if (IsBelow(strProfile, strFolder))
-            folders.push_back(strFolder);
-    }
-    const size_t nStart = JoinPath(strProfile, L"").size();
-    for (const std::wstring& strFolder : folders)
-    {
-        const std::wstring strRelative = strFolder.substr(nStart);
-        BOOL bKnown = FALSE;
-        for (const std::wstring& strKnown : m_userFolders)
-            bKnown = bKnown || SameText(strKnown, strRelative);
-        if (!bKnown)
-            m_userFolders.push_back(strRelative);
+            m_userFolders.push_back(strFolder.substr(nStart));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,20 @@ class CProtectedFolders
 {
 public:
     CProtectedFolders();
+
+    // Shares one list among the checks made while it lives (one uninstall run).
+    class CSharing
+    {
+    public:
+        CSharing();
+        ~CSharing();
+        CSharing(const CSharing&) = delete;
+        CSharing& operator=(const CSharing&) = delete;
+    };
+
+    // The list a check uses: the shared one, built at the first check, while a CSharing lives;
+    // otherwise a new one.
+    static std::shared_ptr<const CProtectedFolders> Get();
 
     // strPath: a plain full path.
     BOOL Covers(const std::wstring& strPath) const;
