@@ -8,6 +8,7 @@
 #include "registry/RegistryKey.h"
 #include "uninstall/Footprint.h"
 #include "uninstall/PathRules.h"
+#include "uninstall/ProtectedFolders.h"
 #include "uninstall/TreeRemover.h"
 
 namespace
@@ -57,6 +58,7 @@ CUninstallProcedure::CUninstallProcedure(HWND hWnd, BOOL bDeleteAlbum)
 
 int CUninstallProcedure::Run()
 {
+    CProtectedFolders::CSharing sharing;
     int nCount = 0;
     if (ReadFolders())
     {
