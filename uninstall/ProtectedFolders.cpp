@@ -13,7 +13,6 @@
 
 #include "framework/KeyHandle.h"
 #include "framework/Platform.h"
-#include "framework/Wide.h"
 #include "uninstall/Footprint.h"
 #include "uninstall/NtEntries.h"
 #include "uninstall/PathRules.h"
@@ -41,14 +40,6 @@ std::wstring Directory(UINT (*pfn)(LPWSTR, UINT))
     return n != 0 && n < MAX_PATH ? std::wstring(sz) : std::wstring();
 }
 
-// "C:\\x\\" becomes "C:\\x"; a root keeps its backslash.
-std::wstring WithoutTrailingBackslash(std::wstring str)
-{
-    if (!str.empty() && str.back() == L'\\' && NamesBelowRoot(str) != 0)
-        str.pop_back();
-    return str;
-}
-
 std::wstring Expanded(const std::wstring& str)
 {
     DWORD n = Platform::ExpandEnvironmentStringsW(str.c_str(), NULL, 0);
@@ -60,6 +51,20 @@ std::wstring Expanded(const std::wstring& str)
         return std::wstring();
     strExpanded.resize(n - 1);
     return strExpanded;
+}
+
+// A folder as the shell, the registry or the environment spells it, in the form the
+// installation folder is compared in: the shell hands out a redirected folder as the user typed
+// it ("C:/x/", "%ProgramFiles%\\x", a short name), and Windows accepts all of them. Most come
+// in that form already, but for the case of the names, which the comparison ignores: only a
+// path with a short name (one with a '~') or another spelling asks the file system.
+std::wstring Normal(const std::wstring& strFolder)
+{
+    const std::wstring strPath =
+        PlainPath(strFolder.find(L'%') == std::wstring::npos ? strFolder : Expanded(strFolder));
+    if (NamesBelowRoot(strPath) >= 0 && strPath.find(L'~') == std::wstring::npos)
+        return strPath;
+    return ComparablePath(strPath);
 }
 
 // A text value, environment references expanded; empty when missing or of another type.
@@ -111,6 +116,31 @@ void ForEachSubKey(HKEY hRoot, LPCWSTR pszPath, Visit visit)
         }
     }
 }
+
+// Gathering the list asks the shell and the registry for some hundred folders; a run checks
+// several paths, and nothing it does changes what the list holds.
+int g_nSharing = 0;
+std::shared_ptr<const CProtectedFolders> g_shared;
+}
+
+CProtectedFolders::CSharing::CSharing()
+{
+    ++g_nSharing;
+}
+
+CProtectedFolders::CSharing::~CSharing()
+{
+    if (--g_nSharing == 0)
+        g_shared.reset();
+}
+
+std::shared_ptr<const CProtectedFolders> CProtectedFolders::Get()
+{
+    if (g_nSharing == 0)
+        return std::make_shared<const CProtectedFolders>();
+    if (!g_shared)
+        g_shared = std::make_shared<const CProtectedFolders>();
+    return g_shared;
 }
 
 CProtectedFolders::CProtectedFolders()
@@ -118,6 +148,7 @@ CProtectedFolders::CProtectedFolders()
     AddWindowsFolders();
     AddProfiles();
     AddShellFolders();
+    AddUserFolders();
     AddRegisteredPrograms();
 }
 
@@ -164,7 +195,7 @@ void CProtectedFolders::AddShellFolders()
     WCHAR sz[MAX_PATH];
     DWORD n = GetTempPathW(MAX_PATH, sz);
     if (n != 0 && n < MAX_PATH)
-        Add(m_folders, WithoutTrailingBackslash(sz));
+        Add(m_folders, sz);
     // A 32-bit process is told the 32-bit Program Files; these name the native ones.
     for (LPCWSTR pszName : { L"ProgramW6432", L"CommonProgramW6432", L"ProgramFiles", L"ProgramFiles(x86)",
                              L"CommonProgramFiles", L"CommonProgramFiles(x86)" })
@@ -230,6 +261,24 @@ void CProtectedFolders::AddProfiles()
     });
 }
 
+// The current user's folders that lie in the profile, relative to it (AppData\\Local,
+// Documents, on XP Local Settings\\Application Data and so on), to be refused in every profile:
+// the shell names only the current user's. AppData\\LocalLow is one even where the shell does
+// not name it.
+void CProtectedFolders::AddUserFolders()
+{
+    std::wstring strProfile;
+    if (!ShellFolder(CSIDL_PROFILE, strProfile) || (strProfile = Normal(strProfile)).empty())
+        return;
+    m_userFolders.push_back(L"AppData\\LocalLow");
+    const size_t nStart = JoinPath(strProfile, L"").size();
+    for (const std::wstring& strFolder : m_folders)
+    {
+        if (IsBelow(strProfile, strFolder))
+            m_userFolders.push_back(strFolder.substr(nStart));
+    }
+}
+
 // Other programs' homes as the system records them: the folders of the programs registered
 // to start by name, and the installation folders of the other installed products.
 void CProtectedFolders::AddRegisteredPrograms()
@@ -241,14 +290,14 @@ void CProtectedFolders::AddRegisteredPrograms()
             std::wstring strProgram = RegText(hKey, NULL);
             if (strProgram.size() >= 2 && strProgram[0] == L'"')
                 strProgram = strProgram.substr(1, strProgram.find(L'"', 1) - 1);
-            Add(m_folders, ParentPath(strProgram));
+            Add(m_folders, ParentPath(Normal(strProgram)));
             const std::wstring strFolders = RegText(hKey, L"Path");
             for (size_t i = 0; i < strFolders.size();)
             {
                 size_t j = strFolders.find(L';', i);
                 if (j == std::wstring::npos)
                     j = strFolders.size();
-                Add(m_folders, WithoutTrailingBackslash(strFolders.substr(i, j - i)));
+                Add(m_folders, strFolders.substr(i, j - i));
                 i = j + 1;
             }
         });
@@ -294,27 +343,46 @@ BOOL CProtectedFolders::Covers(const std::wstring& strPath) const
     }
     for (const std::wstring& strProfile : m_profiles)
     {
-        if (SameText(strParent, strProfile))
+        if (SameText(strParent, strProfile) || HoldsUserFolder(strProfile, strPath))
+            return TRUE;
+    }
+    // Each folder in a profiles folder is a profile, listed or not.
+    for (const std::wstring& strRoot : m_profileRoots)
+    {
+        const size_t n = IsBelow(strRoot, strPath) ? strPath.find(L'\\', strRoot.size() + 1) : std::wstring::npos;
+        if (n != std::wstring::npos && HoldsUserFolder(strPath.substr(0, n), strPath))
             return TRUE;
     }
     return FALSE;
 }
 
-// Each folder once, in each of its spellings.
+// strPath is one of the user folders at its place in strProfile, or holds one.
+BOOL CProtectedFolders::HoldsUserFolder(const std::wstring& strProfile, const std::wstring& strPath) const
+{
+    if (!IsBelow(strProfile, strPath))
+        return FALSE;
+    const std::wstring strRelative = strPath.substr(JoinPath(strProfile, L"").size());
+    for (const std::wstring& strFolder : m_userFolders)
+    {
+        if (SameText(strRelative, strFolder) || IsBelow(strRelative, strFolder))
+            return TRUE;
+    }
+    return FALSE;
+}
+
+// Each folder once, in the one form and as it resolves.
 void CProtectedFolders::Add(std::vector<std::wstring>& folders, const std::wstring& strFolder)
 {
-    if (NamesBelowRoot(strFolder) < 0)
+    const std::wstring strPath = Normal(strFolder);
+    if (strPath.empty())
         return;
     for (const std::wstring& strKnown : folders)
     {
-        if (SameText(strKnown, strFolder))
+        if (SameText(strKnown, strPath))
             return;
     }
-    folders.push_back(strFolder);
-    std::wstring strLong = LongPath(Wide::ExtendedPath(strFolder));
-    if (!strLong.empty() && !SameText(PlainPath(strLong), strFolder))
-        folders.push_back(PlainPath(strLong));
-    std::wstring strResolved = ResolvedPath(strFolder);
-    if (!strResolved.empty() && !SameText(strResolved, strFolder))
+    folders.push_back(strPath);
+    std::wstring strResolved = ResolvedPath(strPath);
+    if (!strResolved.empty() && !SameText(strResolved, strPath))
         folders.push_back(strResolved);
 }

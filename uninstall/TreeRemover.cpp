@@ -235,7 +235,8 @@ BOOL RemoveComparable(const std::wstring& strPath, const std::wstring& strKeep)
 {
     if (NamesBelowRoot(strPath) < 1)
         return FALSE;
-    CProtectedFolders protectedFolders;
+    const std::shared_ptr<const CProtectedFolders> pProtected = CProtectedFolders::Get();
+    const CProtectedFolders& protectedFolders = *pProtected;
     if (IsProtected(protectedFolders, strPath))
         return FALSE;
     // 9x has no links, no NT calls and no wide file functions: a walk of its own.
@@ -332,5 +333,5 @@ BOOL CTreeRemover::IsRemovablePath(const CString& path)
 
 BOOL CTreeRemover::IsRemovablePath(const std::wstring& path)
 {
-    return NamesBelowRoot(path) >= 1 && !IsProtected(CProtectedFolders(), path);
+    return NamesBelowRoot(path) >= 1 && !IsProtected(*CProtectedFolders::Get(), path);
 }

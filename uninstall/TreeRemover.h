@@ -42,8 +42,9 @@ public:
     // and everything in it (but for the Start-menu folders 9x and NT 4 keep there), every
     // folder the shell names (special and known folders, Program Files, Common Files), the
     // folders of other installed programs, the profiles folder, each profile and each folder
-    // directly inside one, and every ancestor of these, also when reached through a short
-    // name or a link.
+    // directly inside one, the current user's folders at their place in every profile, and
+    // every ancestor of these, also when reached through a short name or a link, and however
+    // the shell or the registry spells them.
     static BOOL IsRemovablePath(const CString& path);
     // The same for a path in the form PathRules::ComparablePath gives.
     static BOOL IsRemovablePath(const std::wstring& path);

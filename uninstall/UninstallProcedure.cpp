@@ -10,6 +10,7 @@
 #include "registry/RegistryKey.h"
 #include "uninstall/Footprint.h"
 #include "uninstall/PathRules.h"
+#include "uninstall/ProtectedFolders.h"
 #include "uninstall/TreeRemover.h"
 
 namespace
@@ -87,6 +88,9 @@ BOOL CUninstallProcedure::ClaimApplication(CKernelHandle& mutex)
 // registration, which offers the uninstall, stay while a folder that was to go is still there.
 int CUninstallProcedure::Run()
 {
+    // One protected list for the run's checks, and the tree removal tells the listener too.
+    CProtectedFolders::CSharing sharing;
+    CTreeRemover::CReporting reporting(m_pListener);
     m_bComplete = TRUE;
     int nCount = 0;
     BOOL bFoldersGone = TRUE;

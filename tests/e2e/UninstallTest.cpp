@@ -1388,7 +1388,10 @@ TEST_P(UninstallFolderTest, InstallFolderHeldByAnotherProgram_NotReportedComplet
 
 // Folder values that name a folder of the system or of the user (the installer's record
 // damaged or tampered with): neither the album's nor the installation folder's removal
-// touches it, and the result does not claim a complete removal.
+// touches it, and the result does not claim a complete removal. The user's folders count in
+// every profile (one in the profiles folder, one the system lists elsewhere) and wherever the
+// shell folders are redirected, however the redirection is spelled; a folder of ours below
+// another user's AppData still goes.
 TEST_P(UninstallFolderTest, SystemAndUserFolderValues_LeftWhole)
 {
     const std::string windir = WindowsFolder();
@@ -1397,23 +1400,68 @@ TEST_P(UninstallFolderTest, SystemAndUserFolderValues_LeftWhole)
     ASSERT_FALSE(windir.empty() || profile.empty() || localAppData.empty());
     // Named like ours, but directly inside a profile.
     const std::string inProfile = profile + "\\Orvalis";
-    ASSERT_TRUE(MakeFolders(inProfile));
-    struct SRemove { std::string path; ~SRemove() { RemoveTestTree(path); } } removeInProfile{ inProfile };
-    // Album and installation folder values, one run each.
-    const std::pair<std::string, std::string> values[] = {
-        { profile + "\\Downloads", windir + "\\Fonts" },
-        { localAppData, "C:\\Program Files\\Internet Explorer" },
-        { windir + "\\system32\\drivers", ParentOf(profile) + "\\Public" },
-        { windir + "\\temp", profile },
-        { inProfile, "C:\\" },
+    const std::string other = ParentOf(profile) + "\\orvalis-other";
+    const std::string listed = "C:\\OrvalisTest Profiles\\listed";
+    const std::string pictures = kInstallFolder + "\\Pictures";
+    struct SRemove { std::string path; ~SRemove() { RemoveTestTree(path); } } removeInProfile{ inProfile },
+        removeOther{ other }, removeListed{ ParentOf(listed) };
+    // Made again for each run, so that one run's fault does not hide the next one's.
+    const std::string made[] = { inProfile, other + "\\AppData\\Local\\Orvalis", other + "\\AppData\\Roaming",
+                                 other + "\\AppData\\LocalLow", listed + "\\AppData\\Local",
+                                 listed + "\\AppData\\Roaming", listed + "\\AppData\\LocalLow", pictures };
+    ASSERT_TRUE(MakeFolders(pictures));
+    const char kListedKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-1-2-3-1099";
+    CRegistryBackup listedKey(HKEY_LOCAL_MACHINE, kListedKey);
+    ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kListedKey, "ProfileImagePath", listed));
+    const char kUserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    CRegistryBackup userShellFolders(HKEY_CURRENT_USER, kUserShellFolders);
+    CRegistryBackup shellFolders(HKEY_CURRENT_USER, kShellFolders);
+    std::string slashed = pictures + "\\";
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    char shortPictures[MAX_PATH] = "";
+    ASSERT_NE(0u, GetShortPathNameA(pictures.c_str(), shortPictures, MAX_PATH));
+    ASSERT_STRNE(pictures.c_str(), shortPictures) << "no short name to test with";
+    std::string upper = kInstallFolder;
+    CharUpperA(&upper[0]);
+
+    // Album and installation folder values, and where Pictures is redirected; one run each.
+    struct SValues { std::string album, install, redirect; bool installGoes; };
+    const SValues values[] = {
+        { profile + "\\Downloads", windir + "\\Fonts", "", false },
+        { localAppData, "C:\\Program Files\\Internet Explorer", "", false },
+        { windir + "\\system32\\drivers", ParentOf(profile) + "\\Public", "", false },
+        { windir + "\\temp", profile, "", false },
+        { inProfile, "C:\\", "", false },
+        { other + "\\AppData\\Local", other + "\\AppData\\Roaming", "", false },
+        { other + "\\AppData\\LocalLow", listed + "\\AppData\\Local", "", false },
+        { listed + "\\AppData\\Roaming", listed + "\\AppData\\LocalLow", "", false },
+        { profile + "\\Downloads", other + "\\AppData\\Local\\Orvalis", "", true },
+        { pictures, kInstallFolder, slashed, false },
+        { pictures, kInstallFolder, "%ProgramFiles%\\Orvalis\\Pictures", false },
+        { pictures, kInstallFolder, shortPictures, false },
+        { pictures, kInstallFolder, upper + "\\pictures", false },
+        { pictures, kInstallFolder, kInstallFolder + "\\.\\Pictures\\..\\Data\\..\\Pictures", false },
     };
-    for (const auto& value : values)
+    for (const SValues& value : values)
     {
-        SCOPED_TRACE(value.first + " / " + value.second);
-        ASSERT_NO_FATAL_FAILURE(PlantCanaries(value.first, 2));
-        ASSERT_NO_FATAL_FAILURE(PlantCanaries(value.second, 2));
-        ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kProductKey, "AlbumFolder", value.first));
-        ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallFolder", value.second));
+        SCOPED_TRACE(value.album + " / " + value.install + " / " + value.redirect);
+        for (const std::string& folder : made)
+            ASSERT_TRUE(MakeFolders(folder)) << folder;
+        if (!value.redirect.empty())
+        {
+            ASSERT_TRUE(RegSetRaw(HKEY_CURRENT_USER, kUserShellFolders, "My Pictures", REG_EXPAND_SZ,
+                                  std::string(value.redirect.c_str(), value.redirect.size() + 1)));
+            ASSERT_TRUE(RegSetString(HKEY_CURRENT_USER, kShellFolders, "My Pictures", value.redirect));
+        }
+        ASSERT_NO_FATAL_FAILURE(PlantCanaries(value.album, 2));
+        // The shell takes the redirection as it is spelled.
+        ASSERT_TRUE(value.redirect.empty() || FileExists(ShellFolder(CSIDL_MYPICTURES) + "\\orvalis-canary.txt"))
+            << ShellFolder(CSIDL_MYPICTURES);
+        ASSERT_NO_FATAL_FAILURE(PlantCanaries(value.installGoes ? ParentOf(value.install) : value.install, 2));
+        ASSERT_TRUE(!value.installGoes || WriteTextFile(value.install + "\\Orvalis.exe", "ours"));
+        ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kProductKey, "AlbumFolder", value.album));
+        ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallFolder", value.install));
         ASSERT_NO_FATAL_FAILURE(StartProgram());
 
         HWND result = Confirm(IDYES);
@@ -1423,8 +1471,8 @@ TEST_P(UninstallFolderTest, SystemAndUserFolderValues_LeftWhole)
         ExpectDone(BST_CHECKED);
         m_driver.Kill();
 
-        EXPECT_TRUE(FileExists(value.first));
-        EXPECT_TRUE(FileExists(value.second));
+        EXPECT_TRUE(FileExists(value.album));
+        EXPECT_NE(value.installGoes, FileExists(value.install));
         ExpectCanaries();
     }
     EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, std::string(kMakerKey) + "\\Other"));

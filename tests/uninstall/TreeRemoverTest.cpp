@@ -510,6 +510,16 @@ TEST_F(TreeRemoverTest, RemoveFolder_LinksToOutside_LeaveOutsideIntact)
 
 TEST_F(TreeRemoverTest, IsRemovablePath_RefusesSystemAndShellFoldersInEverySpelling)
 {
+    // Each check gathers the protected folders anew: what that costs, for the record.
+    LARGE_INTEGER start, end, frequency;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(CTreeRemover::IsRemovablePath(A(m_strBase)));
+    QueryPerformanceCounter(&end);
+    printf("[timing] one check of a removable path %.1f ms\n",
+           (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart / 5);
+
     // Per user and common, with and without a CSIDL; whether a folder of ours below stays
     // removable: not inside the Windows folder, nor directly inside a profile.
     struct SFolder
