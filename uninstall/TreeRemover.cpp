@@ -155,12 +155,25 @@ BOOL RemoveHeldFolder(HANDLE hParent, const std::wstring& strName, const CEntry&
         if (!walk.bMore)
         {
             if (walk.pFind->GetSearchError() != NO_ERROR)
+            {
+                CTreeRemover::Failed(walk.entry.strPath, walk.pFind->GetSearchError());
                 return FALSE;
+            }
             walk.pFind.reset();
             walk.hHold = CKernelHandle();
-            if (!RemoveFolderEntry(walk.hParent, walk.strName, walk.entry)
-                && (walk.strKeep.empty() || !HoldsOnly(walk.entry, walk.strKeep)))
-                return FALSE;
+            if (RemoveFolderEntry(walk.hParent, walk.strName, walk.entry))
+            {
+                CTreeRemover::Removed(walk.entry.strPath);
+            }
+            else
+            {
+                const DWORD dwError = GetLastError();
+                if (walk.strKeep.empty() || !HoldsOnly(walk.entry, walk.strKeep))
+                {
+                    CTreeRemover::Failed(walk.entry.strPath, dwError);
+                    return FALSE;
+                }
+            }
             walks.pop_back();
             continue;
         }
@@ -178,19 +191,32 @@ BOOL RemoveHeldFolder(HANDLE hParent, const std::wstring& strName, const CEntry&
         if (!find.IsDirectory())
         {
             if (!RemoveFile(walk.hHold.Get(), strEntry, find.IsReadOnly(), entry))
+            {
+                CTreeRemover::Failed(entry.strPath, GetLastError());
                 return FALSE;
+            }
+            CTreeRemover::Removed(entry.strPath);
             continue;
         }
 
         CKernelHandle hFolder;
         BOOL bLink = FALSE;
         if (!HoldFolder(walk.hHold.Get(), strEntry, entry, hFolder, bLink))
+        {
+            CTreeRemover::Failed(entry.strPath, GetLastError());
             return FALSE;
+        }
         if (bLink)
         {
             // A link on the kept path may be the way to the album: it stays as it is.
-            if (!bOnKeptPath && !RemoveFolderEntry(walk.hHold.Get(), strEntry, entry))
+            if (bOnKeptPath)
+                continue;
+            if (!RemoveFolderEntry(walk.hHold.Get(), strEntry, entry))
+            {
+                CTreeRemover::Failed(entry.strPath, GetLastError());
                 return FALSE;
+            }
+            CTreeRemover::Removed(entry.strPath);
             continue;
         }
         HANDLE hWalkFolder = walk.hHold.Get();   // walk is not valid once another is pushed
@@ -334,4 +360,33 @@ BOOL CTreeRemover::IsRemovablePath(const CString& path)
 BOOL CTreeRemover::IsRemovablePath(const std::wstring& path)
 {
     return NamesBelowRoot(path) >= 1 && !IsProtected(*CProtectedFolders::Get(), path);
+}
+
+namespace
+{
+CRemovalListener* g_pListener = NULL;
+}
+
+CTreeRemover::CReporting::CReporting(CRemovalListener* pListener) : m_pPrevious(g_pListener)
+{
+    g_pListener = pListener;
+}
+
+CTreeRemover::CReporting::~CReporting()
+{
+    g_pListener = m_pPrevious;
+}
+
+void CTreeRemover::Removed(const std::wstring& strPath)
+{
+    if (g_pListener != NULL)
+        g_pListener->EntryRemoved(PlainPath(strPath));
+}
+
+// The error is kept for whoever reads it after the report.
+void CTreeRemover::Failed(const std::wstring& strPath, DWORD dwError)
+{
+    if (g_pListener != NULL)
+        g_pListener->EntryFailed(PlainPath(strPath), dwError);
+    SetLastError(dwError);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/String.h"
+#include "uninstall/RemovalListener.h"
 
 // Removes folder trees for the uninstall. Entries go in the order the file search reports
 // them and the first failure stops the whole removal, leaving the rest in place. Success
@@ -48,4 +49,20 @@ public:
     static BOOL IsRemovablePath(const CString& path);
     // The same for a path in the form PathRules::ComparablePath gives.
     static BOOL IsRemovablePath(const std::wstring& path);
+
+    // While one lives, every removal tells pListener (which may be NULL) of each entry it
+    // removes or cannot remove. One uninstall runs at a time.
+    class CReporting
+    {
+    public:
+        explicit CReporting(CRemovalListener* pListener);
+        ~CReporting();
+        CReporting(const CReporting&) = delete;
+        CReporting& operator=(const CReporting&) = delete;
+
+    private:
+        CRemovalListener* m_pPrevious;
+    };
+    static void Removed(const std::wstring& strPath);
+    static void Failed(const std::wstring& strPath, DWORD dwError);
 };

@@ -8,6 +8,7 @@
 #include "framework/FileFind.h"
 #include "framework/Wide.h"
 #include "uninstall/PathRules.h"
+#include "uninstall/TreeRemover.h"
 
 namespace
 {
@@ -50,6 +51,18 @@ BOOL RemoveFile(const CString& strPath, BOOL bReadOnly)
         && !::SetFileAttributesA(strPath, dwAttributes & 0x7F & ~FILE_ATTRIBUTE_READONLY))
         CFileException::ThrowOsError(static_cast<LONG>(::GetLastError()));
     return ::DeleteFileA(strPath);
+}
+
+// Tells the uninstall's listener, if any, what became of an entry.
+void Report(const CString& strPath, DWORD dwError)
+{
+    std::wstring str;
+    if (!Wide::FromAnsi(strPath, str))
+        return;
+    if (dwError == NO_ERROR)
+        CTreeRemover::Removed(str);
+    else
+        CTreeRemover::Failed(str, dwError);
 }
 
 // The folder holds nothing but the next folder of the kept path strKeep below it.
@@ -97,9 +110,19 @@ BOOL Walk9x::RemoveFolder(const std::wstring& strPath, const std::wstring& strKe
                 return FALSE;
             walk.pFind.reset();
             // Only a folder on the way to the kept path may stay, and only around it.
-            if (!(::RemoveDirectoryA(walk.strPath) && Walk9x::IsGone(walk.strPath))
-                && (walk.strKeep.empty() || !HoldsOnly(walk.strPath, walk.strKeep)))
-                return FALSE;
+            if (::RemoveDirectoryA(walk.strPath) && Walk9x::IsGone(walk.strPath))
+            {
+                Report(walk.strPath, NO_ERROR);
+            }
+            else
+            {
+                const DWORD dwError = ::GetLastError();
+                if (walk.strKeep.empty() || !HoldsOnly(walk.strPath, walk.strKeep))
+                {
+                    Report(walk.strPath, dwError);
+                    return FALSE;
+                }
+            }
             walks.pop_back();
             continue;
         }
@@ -118,7 +141,9 @@ BOOL Walk9x::RemoveFolder(const std::wstring& strPath, const std::wstring& strKe
         const CString strEntry = walk.strPath + "\\" + find.GetFileName();
         if (!find.IsDirectory())
         {
-            if (!RemoveFile(strEntry, find.IsReadOnly()))
+            const BOOL bRemoved = RemoveFile(strEntry, find.IsReadOnly());
+            Report(strEntry, bRemoved ? NO_ERROR : ::GetLastError());
+            if (!bRemoved)
                 return FALSE;
             continue;
         }
