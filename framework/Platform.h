@@ -47,21 +47,24 @@ namespace Platform
     const DWORD kFindExInfoBasic = 1;
     const DWORD kFindFirstExLargeFetch = 2;
 
-    // Kernel32 (Platform.cpp): later functions (the fallbacks, where the system lacks one, are
-    // in the definitions).
+    // Kernel32, later functions (the fallbacks, where the system lacks one, are in the
+    // definitions). Names and handles (Platform.cpp):
     int CompareStringOrdinal(LPCWSTR a, int cchA, LPCWSTR b, int cchB, BOOL bIgnoreCase);
     DWORD GetFinalPathNameByHandleW(HANDLE h, LPWSTR pszPath, DWORD cchPath, DWORD dwFlags);
     BOOL GetFileInformationByHandleEx(HANDLE h, FileInfoClass infoClass, LPVOID pInfo, DWORD cbInfo);
     BOOL SetFileInformationByHandle(HANDLE h, FileInfoClass infoClass, LPVOID pInfo, DWORD cbInfo);
+    // Files by name (PlatformFiles.cpp):
     DWORD GetLongPathNameW(LPCWSTR pszShort, LPWSTR pszLong, DWORD cchLong);
     BOOL GetFileAttributesExW(LPCWSTR pszName, GET_FILEEX_INFO_LEVELS level, LPVOID pData);
     HANDLE FindFirstFileExW(LPCWSTR pszName, DWORD dwInfoLevel, WIN32_FIND_DATAW* pData, DWORD dwFlags);
+    // The system's folders and WoW64 (PlatformSystem.cpp):
     UINT GetSystemWindowsDirectoryW(LPWSTR psz, UINT cch);
     UINT GetSystemWow64DirectoryW(LPWSTR psz, UINT cch);
     // Where the system lacks it: TRUE, and not under WoW64.
     BOOL IsWow64Process(HANDLE hProcess, PBOOL pbWow64);
 
-    // Kernel32's classic wide functions, working on 9x too.
+    // Kernel32's classic wide functions, working on 9x too: folders and environment
+    // (PlatformSystem.cpp), files (PlatformFiles.cpp).
     UINT GetWindowsDirectoryW(LPWSTR psz, UINT cch);
     UINT GetSystemDirectoryW(LPWSTR psz, UINT cch);
     DWORD GetEnvironmentVariableW(LPCWSTR pszName, LPWSTR psz, DWORD cch);
