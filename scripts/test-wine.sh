@@ -1,19 +1,18 @@
 #!/bin/sh
 # test-wine.sh LOADER PROGRAM [ARGUMENTS...]
-# Runs a test program under Wine for the tests that need a prefix to themselves: they start the
-# program, whose key, footprint, mutex and windows are one per prefix, or compare the whole drive
-# before and after. When ctest has allotted the test one of the copies of the build's prefix that
-# scripts/test.sh makes (resource "prefix", id N: the copy $WINEPREFIX-N), it runs there, from the
-# same folder inside it; without an allotment (ctest run one test at a time) in $WINEPREFIX.
+# Runs a test program under Wine in the prefix that ctest has allotted the test: the resource
+# "prefix" with id 1 is the build's prefix $WINEPREFIX, id N the build's copy $WINEPREFIX-N. The
+# program starts from the same folder inside that prefix as ctest's working folder lies in the
+# build's. Without an allotment (ctest without the preset's resource file) it runs in $WINEPREFIX.
 set -eu
 loader=$1
 shift
 slot=${CTEST_RESOURCE_GROUP_0_PREFIX:-}
-if [ -n "$slot" ]; then
-    id=${slot#id:}
-    id=${id%%,*}
+id=${slot#id:}
+id=${id%%,*}
+if [ -n "$id" ] && [ "$id" != 1 ]; then
     copy=$WINEPREFIX-$id
-    [ -f "$copy/.orvalis-prefix" ] || { echo "test-wine.sh: no prefix $copy (scripts/test.sh makes it)" >&2; exit 1; }
+    [ -f "$copy/.orvalis-prefix" ] || { echo "test-wine.sh: no prefix $copy (the build makes it)" >&2; exit 1; }
     here=$(pwd -P)
     prefix=$(cd "$WINEPREFIX" && pwd -P)
     case "$here/" in
@@ -22,6 +21,6 @@ if [ -n "$slot" ]; then
     esac
     WINEPREFIX=$copy
     export WINEPREFIX
-    echo "[prefix] $copy" >&2
 fi
+[ -z "$id" ] || echo "[prefix] $WINEPREFIX" >&2
 exec "$loader" "$@"
