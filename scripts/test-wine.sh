@@ -4,6 +4,9 @@
 # "prefix" with id 1 is the build's prefix $WINEPREFIX, id N the build's copy $WINEPREFIX-N. The
 # program starts from the same folder inside that prefix as ctest's working folder lies in the
 # build's. Without an allotment (ctest without the preset's resource file) it runs in $WINEPREFIX.
+# A test and its prefix's wineserver share one processor (prefix N: processor (N-1) mod count, as
+# scripts/test.sh starts the servers): each request to the server costs microseconds there, and
+# tens of them across processors.
 set -eu
 loader=$1
 shift
@@ -22,5 +25,7 @@ if [ -n "$id" ] && [ "$id" != 1 ]; then
     WINEPREFIX=$copy
     export WINEPREFIX
 fi
-[ -z "$id" ] || echo "[prefix] $WINEPREFIX" >&2
-exec "$loader" "$@"
+[ -n "$id" ] || exec "$loader" "$@"
+echo "[prefix] $WINEPREFIX" >&2
+command -v taskset >/dev/null || exec "$loader" "$@"
+exec taskset -c $(((id - 1) % $(nproc))) "$loader" "$@"
