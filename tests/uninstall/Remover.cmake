@@ -14,6 +14,7 @@ gtest_discover_tests(remover_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
 # in every prefix of the pool.
 add_executable(remover_tests_9x ${CMAKE_CURRENT_LIST_DIR}/TreeRemoverTest.cpp)
 target_link_libraries(remover_tests_9x PRIVATE orvalis_remover GTest::gtest_main)
+target_compile_definitions(remover_tests_9x PRIVATE ORVALIS_TEST_9X)
 add_dependencies(remover_tests_9x wineprefix)
 add_test(NAME remover_9x_setup
     COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/set-version.sh ${WINE_LOADER} remover_tests_9x.exe win98 ${ORVALIS_PREFIXES})

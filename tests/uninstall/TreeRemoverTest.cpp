@@ -134,6 +134,10 @@ class TreeRemoverTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+#ifdef ORVALIS_TEST_9X
+        // A version setting that did not take effect would repeat the NT run under the 9x name.
+        ASSERT_TRUE(Platform::IsWin9x()) << "Wine does not play Windows 98 for this program (remover_9x_setup)";
+#endif
         const char* psz = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         m_strBase = L"C:\\OrvalisTest\\" + Own(L"TreeRemover") + L"-" + std::wstring(psz, psz + strlen(psz));
         Wipe(m_strBase);
