@@ -14,7 +14,7 @@ slot=${CTEST_RESOURCE_GROUP_0_PREFIX:-}
 id=${slot#id:}
 id=${id%%,*}
 if [ -n "$id" ] && [ "$id" != 1 ]; then
-    copy=${WINEPREFIX:?names the build's prefix}-$id
+    copy=${WINEPREFIX:?must name the prefix of the build}-$id
     [ -f "$copy/.orvalis-prefix" ] || { echo "test-wine.sh: no prefix $copy (the build makes it)" >&2; exit 1; }
     here=$(pwd -P)
     prefix=$(cd "$WINEPREFIX" && pwd -P)
