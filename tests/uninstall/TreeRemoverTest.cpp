@@ -98,6 +98,13 @@ CString A(const std::wstring& strPath)
     return Wide::ToAnsi(strPath.c_str());
 }
 
+// The same tests run under Wine's Windows 98 too (remover_tests_9x), beside these in the same
+// prefix: the folders, files and keys they make outside their own folder get names of their own.
+std::wstring Own(const std::wstring& strName)
+{
+    return Platform::IsWin9x() ? strName + L"9x" : strName;
+}
+
 std::wstring W(const char* psz)
 {
     std::wstring str;
@@ -127,8 +134,12 @@ class TreeRemoverTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+#ifdef ORVALIS_TEST_9X
+        // A version setting that did not take effect would repeat the NT run under the 9x name.
+        ASSERT_TRUE(Platform::IsWin9x()) << "Wine does not play Windows 98 for this program (remover_9x_setup)";
+#endif
         const char* psz = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        m_strBase = L"C:\\OrvalisTest\\TreeRemover-" + std::wstring(psz, psz + strlen(psz));
+        m_strBase = L"C:\\OrvalisTest\\" + Own(L"TreeRemover") + L"-" + std::wstring(psz, psz + strlen(psz));
         Wipe(m_strBase);
         MakeDir(m_strBase);
         m_strCurrent = CurrentDirectory();
@@ -159,7 +170,7 @@ TEST_F(TreeRemoverTest, RemoveFolder_RemovesWholeTreeWithReadOnlyFiles)
 // Right below the drive root the parent is the root folder itself.
 TEST_F(TreeRemoverTest, RemoveFolder_FolderInDriveRoot)
 {
-    const std::wstring strTop = L"C:\\OrvalisTreeRemoverRoot";
+    const std::wstring strTop = L"C:\\" + Own(L"OrvalisTreeRemoverRoot");
     Wipe(strTop);
     MakeTree(strTop);
     EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strTop), NULL));
@@ -590,7 +601,7 @@ TEST_F(TreeRemoverTest, IsRemovablePath_RefusesSystemAndShellFoldersInEverySpell
     const WCHAR kUninstall[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
     const std::wstring strOther = m_strBase + L"\\Other Product";
     const std::wstring strOwn = m_strBase + L"\\Orvalis";
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, (kUninstall + std::wstring(L"OrvalisTest Other")).c_str(),
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, (kUninstall + Own(L"OrvalisTest Other")).c_str(),
                                              L"InstallLocation", REG_SZ, strOther.c_str(),
                                              static_cast<DWORD>((strOther.size() + 1) * sizeof(WCHAR))));
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, (kUninstall + std::wstring(L"Orvalis")).c_str(),
@@ -599,7 +610,7 @@ TEST_F(TreeRemoverTest, IsRemovablePath_RefusesSystemAndShellFoldersInEverySpell
     EXPECT_FALSE(CTreeRemover::IsRemovablePath(A(strOther)));
     EXPECT_TRUE(CTreeRemover::IsRemovablePath(A(strOther + L"\\Orvalis")));
     EXPECT_TRUE(CTreeRemover::IsRemovablePath(A(strOwn)));
-    RegDeleteTreeW(HKEY_CURRENT_USER, (kUninstall + std::wstring(L"OrvalisTest Other")).c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, (kUninstall + Own(L"OrvalisTest Other")).c_str());
     RegDeleteTreeW(HKEY_CURRENT_USER, (kUninstall + std::wstring(L"Orvalis")).c_str());
 
     // Roots, relative paths, and the profiles: the folder of all of them, each one, and each
@@ -628,16 +639,17 @@ TEST_F(TreeRemoverTest, RemoveFolder_RefusesShellFoldersAndLeavesThemIntact)
         WCHAR sz[MAX_PATH];
         ASSERT_EQ(S_OK, SHGetFolderPathW(NULL, nFolder | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT, sz));
         const std::wstring strFolder = sz;
-        const std::wstring strCanary = strFolder + L"\\orvalis-canary.txt";
+        const std::wstring strCanary = strFolder + L"\\" + Own(L"orvalis-canary") + L".txt";
+        const std::wstring strOurs = strFolder + L"\\" + Own(L"Orvalis");
         MakeFile(strCanary);
-        MakeDir(strFolder + L"\\Orvalis");
+        MakeDir(strOurs);
         std::wstring strUpper = strFolder;
         CharUpperW(&strUpper[0]);
         for (const std::wstring& strPath : { strFolder, strUpper, strFolder + L" ", strFolder + L".",
-                                             strFolder + L"\\Orvalis\\..", strFolder.substr(0, strFolder.rfind(L'\\')) })
+                                             strOurs + L"\\..", strFolder.substr(0, strFolder.rfind(L'\\')) })
             EXPECT_FALSE(CTreeRemover::RemoveFolder(A(strPath), NULL)) << A(strPath);
         EXPECT_TRUE(Exists(strCanary)) << A(strFolder);
-        EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strFolder + L"\\Orvalis"), NULL));
+        EXPECT_TRUE(CTreeRemover::RemoveFolder(A(strOurs), NULL));
         DeleteFileW(strCanary.c_str());
     }
 }

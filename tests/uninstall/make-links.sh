@@ -1,10 +1,15 @@
 #!/bin/sh
-# make-links.sh PREFIX
-# Lays out, inside the test prefix only, trees holding Unix links (which Wine shows as
+# make-links.sh PREFIX...
+# Lays out, inside each test prefix only, trees holding Unix links (which Wine shows as
 # links) to folders and a file outside them, and a hard link to a read-only file outside, for
 # the tree removal's link tests, and a desktop folder whose shortcut is a link to a document
-# beside it, for the uninstall's shortcut test. Every link target lies inside the same folder of the prefix.
+# beside it, for the uninstall's shortcut test. Every link target lies inside the same folder
+# of the prefix.
 set -eu
+if [ $# -gt 1 ]; then
+    for prefix; do sh "$0" "$prefix"; done
+    exit 0
+fi
 case "${1:-}" in /*) ;; *) echo "make-links.sh: PREFIX must be absolute" >&2; exit 2 ;; esac
 base="$1/drive_c/OrvalisTest/TreeRemoverLinks"
 [ -d "$1/drive_c" ] || { echo "make-links.sh: no prefix at $1" >&2; exit 2; }
