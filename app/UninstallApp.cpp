@@ -33,6 +33,17 @@ const char kUsage[] =
     "1618\tオルヴァリスが起動しています。\r\n"
     "1639\tｺﾏﾝﾄﾞ ﾗｲﾝが正しくありません。";
 
+LPCWSTR OutcomeText(int nExitCode)
+{
+    switch (nExitCode)
+    {
+    case ExitCode::kComplete: return L"complete";
+    case ExitCode::kCancelled: return L"cancelled, nothing removed";
+    case ExitCode::kIncomplete: return L"incomplete";
+    }
+    return L"the application is running, nothing removed";
+}
+
 int ExitCodeOf(CPropPage1::EResult result)
 {
     switch (result)
@@ -60,8 +71,8 @@ CUninstallApp::CUninstallApp() : m_nExitCode(ExitCode::kComplete)
 {
 }
 
-// FALSE: there is no message loop; the process ends when the dialog closes, or at once
-// when a copy of the program has taken over.
+// FALSE: there is no message loop; the process ends when the dialog or the unattended run
+// is done, or, when a copy of the program has taken over, with the copy's answer.
 BOOL CUninstallApp::InitInstance()
 {
     CCommandLine commandLine;
@@ -94,13 +105,9 @@ BOOL CUninstallApp::InitInstance()
         m_nExitCode = RunUnattended(commandLine, log, bComplete);
     else
         m_nExitCode = RunInteractive(commandLine, bComplete);
-    static const LPCWSTR kOutcomes[] = { L"complete", L"cancelled, nothing removed", L"incomplete",
-                                         L"the application is running, nothing removed" };
-    const int nOutcome = m_nExitCode == ExitCode::kComplete      ? 0
-                       : m_nExitCode == ExitCode::kCancelled     ? 1
-                       : m_nExitCode == ExitCode::kIncomplete    ? 2
-                                                                 : 3;
-    log.Finish(kOutcomes[nOutcome], m_nExitCode);
+    // The outcome is written before the waiting original is answered: a tool that reads the
+    // log once the program it started has ended finds it there.
+    log.Finish(OutcomeText(m_nExitCode), m_nExitCode);
     handOver.Finish(m_nExitCode, bComplete, log);
     return FALSE;
 }
