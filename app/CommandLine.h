@@ -25,7 +25,6 @@ public:
     // No window and no box; with progress, the progress window only.
     BOOL IsUnattended() const { return m_bUnattended; }
     BOOL ShowsProgress() const { return m_bProgress; }
-    EAlbum Album() const { return m_album; }
     // The album goes: unattended only when asked, with the window as the box is ticked.
     BOOL DeletesAlbum() const { return m_bUnattended ? m_album == kAlbumDelete : m_album != kAlbumKeep; }
     BOOL WantsLog() const { return m_bLog; }
@@ -42,10 +41,9 @@ public:
     // program was asked to.
     const std::wstring& Arguments() const { return m_strArguments; }
 
+private:
     static std::vector<std::wstring> Split(const std::wstring& strArguments);
     static std::wstring AfterProgramName(const std::wstring& strCommandLine);
-
-private:
     BOOL Take(const std::wstring& strArgument);
 
     // Data

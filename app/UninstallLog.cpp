@@ -150,7 +150,6 @@ BOOL CUninstallLog::Open(const std::wstring& strPath)
                                                  FILE_ATTRIBUTE_NORMAL, NULL));
     if (!m_file.IsValid())
         return FALSE;
-    m_strPath = strPath;
     DWORD dwHigh = 0;
     const DWORD dwSize = ::GetFileSize(m_file.Get(), &dwHigh);
     if (::SetFilePointer(m_file.Get(), 0, NULL, FILE_END) == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR)
@@ -195,8 +194,7 @@ BOOL CUninstallLog::OpenNumbered()
                                                      FILE_ATTRIBUTE_NORMAL, NULL));
         if (m_file.IsValid())
         {
-            m_strPath = strPath;
-            DWORD cbWritten;
+                    DWORD cbWritten;
             ::WriteFile(m_file.Get(), "\xEF\xBB\xBF", 3, &cbWritten, NULL);
             return TRUE;
         }

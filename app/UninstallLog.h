@@ -17,8 +17,6 @@ public:
     // Appends to strPath, or to a new numbered file in the temporary folder when it is empty.
     // The log's folder must exist.
     BOOL Open(const std::wstring& strPath);
-    BOOL IsOpen() const { return m_file.IsValid(); }
-    const std::wstring& Path() const { return m_strPath; }
 
     void Line(const std::wstring& strText);
     // The first line: version, program, command line, platform, user.
@@ -37,5 +35,4 @@ private:
 
     // Data
     CKernelHandle m_file;
-    std::wstring m_strPath;
 };
