@@ -118,18 +118,30 @@ BOOL NtEntries::MarkForDeletion(HANDLE h)
 // through the same handle, never by name. The attribute belongs to the file, which its other
 // hard links share (a link to the user's own document, say): where any remain, or where the
 // deletion is refused all the same, it is set back before the handle closes; the marked link
-// still goes at the close. Times are never written.
-BOOL NtEntries::MarkForDeletionClearing(HANDLE h)
+// still goes at the close. Times are never written. bReadOnly is what the folder's listing
+// said: such an entry skips the first try, which would only be refused (one call fewer per
+// read-only file); the handle's own attributes decide all the same.
+BOOL NtEntries::MarkForDeletionClearing(HANDLE h, BOOL bReadOnly)
 {
-    if (MarkForDeletion(h))
-        return TRUE;
-    const DWORD dwRefused = GetLastError();
     BY_HANDLE_FILE_INFORMATION info;
-    if (dwRefused != ERROR_ACCESS_DENIED || !::GetFileInformationByHandle(h, &info)
-        || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0)
+    if (bReadOnly)
     {
-        SetLastError(dwRefused);
-        return FALSE;
+        if (!::GetFileInformationByHandle(h, &info))
+            return FALSE;
+        if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0)
+            return MarkForDeletion(h);
+    }
+    else
+    {
+        if (MarkForDeletion(h))
+            return TRUE;
+        const DWORD dwRefused = GetLastError();
+        if (dwRefused != ERROR_ACCESS_DENIED || !::GetFileInformationByHandle(h, &info)
+            || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0)
+        {
+            SetLastError(dwRefused);
+            return FALSE;
+        }
     }
     const DWORD dwSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM
                            | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE

@@ -36,6 +36,6 @@ namespace NtEntries
     // The entry goes when the handle is closed.
     BOOL MarkForDeletion(HANDLE h);
     // The same for an entry that may be read-only, through the handle alone; see the definition.
-    BOOL MarkForDeletionClearing(HANDLE h);
+    BOOL MarkForDeletionClearing(HANDLE h, BOOL bReadOnly);
     BOOL SetAttributes(HANDLE h, DWORD dwAttributes);
 }

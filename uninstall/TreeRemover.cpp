@@ -38,7 +38,7 @@ struct CEntry
 BOOL DeleteEntry(HANDLE hFolder, const std::wstring& strName, const CEntry& entry, ULONG options)
 {
     CKernelHandle h = OpenEntry(hFolder, strName, kDeleteAccess, kDeleteShare, options);
-    return h.IsValid() && IsAt(h.Get(), entry.strObject) && MarkForDeletionClearing(h.Get());
+    return h.IsValid() && IsAt(h.Get(), entry.strObject) && MarkForDeletionClearing(h.Get(), FALSE);
 }
 
 // The name leads nowhere any more. An entry that another program holds open stays on disk,
@@ -93,7 +93,7 @@ BOOL RemoveFile(HANDLE hFolder, const std::wstring& strName, BOOL bReadOnly, con
             CFileException::ThrowOsError(static_cast<LONG>(dwError));
         return FALSE;
     }
-    return IsAt(h.Get(), entry.strObject) && MarkForDeletionClearing(h.Get());
+    return IsAt(h.Get(), entry.strObject) && MarkForDeletionClearing(h.Get(), bReadOnly);
 }
 
 struct CFolderWalk
